@@ -1,0 +1,343 @@
+// The record I/O layer shared by every program of the toolkit.
+//
+// A file is a sequence of records, one record per line. A program reads and
+// writes records either by a fixed-column layout, written as a layout string
+// such as "(A4,8x,F6.3,1X,I1)", or in free format (values separated by blanks
+// or commas). This header is the whole API the programs use:
+//
+//   begin_run("pickpair");
+//   OutputFile cards = open_output("fases.dat");
+//   InputFile picks = open_input("elocate.dat");
+//   const Layout pick_line{"(A4,8x,F6.3)"};
+//   while (read_fixed(picks, pick_line, {station, seconds}) == ReadStatus::record) ...
+//   write_free(standard_output(), {"Buscando en ", station});
+//   finish();
+//
+// Failures (a missing input file, a field that cannot be converted, a write
+// that does not reach the disk) end the run at once with one line on standard
+// error, "program: file:line: columns a-b: what was found", and exit status
+// kExitFailure. Records already written stay in their files.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <initializer_list>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <type_traits>
+#include <vector>
+
+namespace record_io {
+
+// Exit statuses of every program of the toolkit.
+inline constexpr int kExitSuccess = 0;
+inline constexpr int kExitFailure = 1;
+
+// ---------------------------------------------------------------------------
+// Items: the program variables named in one read or write.
+// ---------------------------------------------------------------------------
+
+// A character item: a fixed-length text, blank-padded, all N bytes significant.
+template <std::size_t N>
+using Text = std::array<char, N>;
+
+// A text item of N blanks.
+template <std::size_t N>
+constexpr Text<N> blank_text() {
+  Text<N> text{};
+  text.fill(' ');
+  return text;
+}
+
+enum class ItemKind : std::uint8_t { text, integer, real };
+
+// An item that a read stores into: a character item, a 32-bit integer or a
+// single-precision real.
+class InItem {
+ public:
+  InItem(std::span<char> text) noexcept
+      : kind_(ItemKind::text), text_(text.data()), length_(text.size()) {}
+  template <std::size_t N>
+  InItem(Text<N>& text) noexcept : InItem(std::span<char>(text)) {}
+  InItem(std::int32_t& value) noexcept : kind_(ItemKind::integer), integer_(&value) {}
+  InItem(float& value) noexcept : kind_(ItemKind::real), real_(&value) {}
+  // Only the three item types exist: a double or a 64-bit integer would be
+  // converted silently, so they are refused at compile time.
+  template <class T>
+    requires std::is_arithmetic_v<T>
+  InItem(T&) = delete;
+
+  ItemKind kind() const noexcept { return kind_; }
+  std::span<char> text() const noexcept { return {text_, length_}; }
+  std::int32_t& integer() const noexcept { return *integer_; }
+  float& real() const noexcept { return *real_; }
+
+ private:
+  ItemKind kind_;
+  union {
+    char* text_;
+    std::int32_t* integer_;
+    float* real_;
+  };
+  std::size_t length_ = 0;
+};
+
+// A value that a write converts: a character item (a text of fixed length,
+// such as a string literal or a Text<N>), a 32-bit integer or a
+// single-precision real.
+class OutItem {
+ public:
+  OutItem(std::string_view text) noexcept
+      : kind_(ItemKind::text), text_(text.data()), length_(text.size()) {}
+  template <std::size_t N>
+  OutItem(const char (&literal)[N]) noexcept : OutItem(std::string_view(literal, N - 1)) {}
+  template <std::size_t N>
+  OutItem(const Text<N>& text) noexcept : OutItem(std::string_view(text.data(), N)) {}
+  OutItem(std::int32_t value) noexcept : kind_(ItemKind::integer), integer_(value) {}
+  OutItem(float value) noexcept : kind_(ItemKind::real), real_(value) {}
+  template <class T>
+    requires std::is_arithmetic_v<T>
+  OutItem(T) = delete;
+
+  ItemKind kind() const noexcept { return kind_; }
+  std::string_view text() const noexcept { return {text_, length_}; }
+  std::int32_t integer() const noexcept { return integer_; }
+  float real() const noexcept { return real_; }
+
+ private:
+  ItemKind kind_;
+  union {
+    const char* text_;
+    std::int32_t integer_;
+    float real_;
+  };
+  std::size_t length_ = 0;
+};
+
+// ---------------------------------------------------------------------------
+// Layouts: a layout string parsed once into its field descriptors.
+// ---------------------------------------------------------------------------
+
+// One field of a layout after repeat counts and groups are expanded.
+struct Descriptor {
+  enum class Kind : std::uint8_t {
+    text,     // An: character field of `width` columns
+    integer,  // Iw
+    real,     // Fw.d
+    skip,     // nX: `width` columns skipped on input, blanks on output
+  };
+  Kind kind;
+  std::uint32_t width;
+  std::uint32_t decimals;  // Fw.d only
+};
+
+// Limits on layout strings; every layout of the toolkit is far inside them.
+inline constexpr std::uint32_t kMaxNumericWidth = 128;        // Iw and Fw.d: w
+inline constexpr std::uint32_t kMaxTextWidth = 65535;         // An and nX: n
+inline constexpr std::uint32_t kMaxRepeatCount = 65535;       // k of kAn, k(...)
+inline constexpr std::size_t kMaxDescriptors = 4096;          // after expansion
+inline constexpr std::size_t kMaxLayoutColumns = 1u << 20;    // sum of all widths
+inline constexpr int kMaxGroupDepth = 8;
+
+// A parsed layout string. Blanks inside the string carry no meaning and case
+// does not matter: "(A8, 1x ,F8.3)" and "(a8,1X,f8.3)" are the same layout.
+//   Layout("(8(F8.3,1x),6(I4,1x))") -> 28 descriptors, 14 of them data fields
+//   Layout("(A4,5A2)")              -> A4 A2 A2 A2 A2 A2
+class Layout {
+ public:
+  // For the layouts fixed in a program: a malformed string is a programming
+  // error, reported on standard error, and the run ends.
+  explicit Layout(std::string_view text);
+
+  // For layouts from elsewhere: nullopt on a malformed string, with the reason
+  // (position and what is wrong) in *why.
+  static std::optional<Layout> parse(std::string_view text, std::string* why = nullptr);
+
+  std::string_view text() const noexcept { return text_; }
+  std::span<const Descriptor> descriptors() const noexcept { return descriptors_; }
+  std::size_t data_field_count() const noexcept { return data_field_count_; }
+
+ private:
+  Layout() = default;
+  std::string text_;
+  std::vector<Descriptor> descriptors_;
+  std::size_t data_field_count_ = 0;
+};
+
+// ---------------------------------------------------------------------------
+// Conversions of one record, with no file involved.
+// ---------------------------------------------------------------------------
+
+// Where and why a field could not be converted. Columns count from 1.
+struct FieldError {
+  std::size_t first_column;
+  std::size_t last_column;
+  std::string message;  // e.g. cannot read "1x.5" as a number
+};
+
+// Converts the fields of `record` into `items` by `layout`. Columns beyond the
+// end of the record read as blanks. On bad data, returns the first failing
+// field; the items before it have received their values.
+std::optional<FieldError> decode_fixed(std::string_view record, const Layout& layout,
+                                       std::span<const InItem> items);
+
+// Appends one record (without its line end) to `out`. Blanks that would end
+// the record are not written: it ends with its last converted field.
+void encode_fixed(std::string& out, const Layout& layout, std::span<const OutItem> items);
+
+// Appends one free-format record (without its line end) to `out`: a blank,
+// then the items, one blank between neighbours except between two texts;
+// integers in 11 columns, reals in 16 with 9 significant digits.
+void encode_free(std::string& out, std::span<const OutItem> items);
+
+// ---------------------------------------------------------------------------
+// Files.
+// ---------------------------------------------------------------------------
+
+// An input file: its records, taken one at a time. Lines end at LF or CRLF; a
+// last line without a line end is a record; bytes pass untouched.
+class InputFile {
+ public:
+  // A file read from memory instead of the disk, for tests and tools.
+  static InputFile from_text(std::string name, std::string_view text);
+
+  InputFile(const InputFile&) = delete;
+  InputFile& operator=(const InputFile&) = delete;
+  ~InputFile();
+
+  const std::string& name() const noexcept { return name_; }
+  bool is_open() const noexcept { return open_; }
+  // Number of the record last taken (1 for the first line); 0 before any.
+  long line_number() const noexcept { return line_number_; }
+
+  // Takes the next record. The view stays valid until the next call on this
+  // file. nullopt at the end of the file.
+  std::optional<std::string_view> next_record();
+  // Whether a further record exists, without taking it.
+  bool has_more_records();
+  // Whether every record left holds only blanks and tabs (or none is left).
+  bool only_blanks_remain();
+
+  void close() noexcept;
+
+ private:
+  friend InputFile open_input(std::string_view name);
+  InputFile(std::string name, int descriptor);
+  InputFile(std::string name, std::string_view text);
+  bool fill();
+
+  std::string name_;
+  int descriptor_ = -1;  // -1 for a file read from memory
+  bool open_ = true;
+  bool at_end_ = false;
+  std::vector<char> buffer_;
+  std::size_t begin_ = 0;  // first unread byte
+  std::size_t end_ = 0;    // one past the last byte read from the file
+  long line_number_ = 0;
+};
+
+// An output file. Records are buffered and reach the file at the latest when
+// it is closed or the run ends. An existing regular file is cut to nothing when
+// the first record is written, so that a run which writes nothing leaves it as
+// it was; devices, FIFOs and the like are written as they are.
+class OutputFile {
+ public:
+  OutputFile(const OutputFile&) = delete;
+  OutputFile& operator=(const OutputFile&) = delete;
+  ~OutputFile();
+
+  const std::string& name() const noexcept { return name_; }
+  bool is_open() const noexcept { return open_; }
+  long records_written() const noexcept { return records_written_; }
+
+  // The buffer that the next record is appended to; end_record() completes it.
+  std::string& begin_record();
+  void end_record();
+
+  // Writes out the buffer. Returns false (errno set) when the system refuses.
+  bool flush() noexcept;
+  // Flushes and closes; false (errno set) on a failure.
+  bool close() noexcept;
+
+ private:
+  friend OutputFile open_output(std::string_view name);
+  friend OutputFile& standard_output();
+  OutputFile(std::string name, int descriptor, bool cut_at_first_record);
+
+  std::string name_;
+  int descriptor_;
+  bool open_ = true;
+  bool cut_pending_;
+  long records_written_ = 0;
+  std::string buffer_;
+};
+
+// Records the program's name for messages and clears the floating-point
+// exception flags, so that the note at the end speaks of this run only.
+void begin_run(std::string_view program_name);
+
+// Opens an existing file for reading; a missing or unreadable file (or a
+// directory) ends the run.
+InputFile open_input(std::string_view name);
+// Opens a file for writing, creating it when missing; an existing file keeps
+// its content until the first record is written.
+OutputFile open_output(std::string_view name);
+// Standard output, written in records like any output file.
+OutputFile& standard_output();
+
+enum class ReadStatus : std::uint8_t { record, end_of_input };
+
+// Reads the next record by `layout`. Bad data ends the run.
+ReadStatus read_fixed(InputFile& file, const Layout& layout, std::initializer_list<InItem> items);
+
+struct FreeRead {
+  ReadStatus status;
+  std::size_t values_read;  // items that received a value before the read ended
+};
+
+// Reads values in free format from the next record on. Values are separated
+// by blanks, tabs or one comma; record ends count as blanks, so the values may
+// run over several records. A slash ends the read (the items not reached keep
+// their values). Once every item has its value, the rest of the record is
+// skipped. With no items, exactly one record is consumed. Bad data ends the run.
+FreeRead read_free(InputFile& file, std::initializer_list<InItem> items);
+
+// As read_free, where the end of the file is not expected: it ends the run
+// with a message that says how many values were expected and found.
+void read_free_required(InputFile& file, std::initializer_list<InItem> items);
+
+void write_fixed(OutputFile& file, const Layout& layout, std::initializer_list<OutItem> items);
+void write_free(OutputFile& file, std::initializer_list<OutItem> items);
+
+// Flushes and closes; a failed write ends the run.
+void close_file(InputFile& file);
+void close_file(OutputFile& file);
+
+// Ends the run with exit status 0: flushes and closes every output file still
+// open (a failure there ends the run with kExitFailure instead) and, when the
+// run raised any of the floating-point exceptions invalid operation, division
+// by zero, overflow, underflow or denormal operand, names them in one note on
+// standard error.
+[[noreturn]] void finish();
+
+// ---------------------------------------------------------------------------
+// Diagnostics, in the form "program: file:line: message".
+// ---------------------------------------------------------------------------
+
+// Ends the run with kExitFailure after writing out every output file.
+[[noreturn]] void fail(std::string_view location, std::string_view message);
+// Ends the run where the end of `file` came before the values the program
+// needs: "name: end of file after line 4: " followed by `expectation`.
+[[noreturn]] void fail_end_of_file(const InputFile& file, std::string_view expectation);
+// Location of a message about a file: "name" or "name:line".
+std::string location_of(const InputFile& file, long line);
+// Writes "program: location: warning: message"; the run goes on.
+void warn(std::string_view location, std::string_view message);
+// A text found in the input, quoted for a message: control bytes escaped,
+// long texts shortened. quote_found("1x.5") -> "\"1x.5\"".
+std::string quote_found(std::string_view text);
+
+}  // namespace record_io

@@ -1,0 +1,70 @@
+#include "float_flags.hpp"
+
+#include <cfenv>
+
+#if defined(__x86_64__) || defined(__i386__)
+#include <xmmintrin.h>
+#define RECORD_IO_X86 1
+#endif
+
+namespace record_io::detail {
+namespace {
+
+#ifdef RECORD_IO_X86
+// The denormal-operand flag has no name in <cfenv>: it is bit 1 of both the
+// SSE control/status register and the x87 status word.
+constexpr unsigned kDenormalFlag = 0x02u;
+constexpr unsigned kSseFlagMask = 0x3fu;
+
+unsigned x87_status_word() noexcept {
+  unsigned short status = 0;
+  __asm__ volatile("fnstsw %0" : "=am"(status));
+  return status;
+}
+
+bool denormal_raised() noexcept { return ((_mm_getcsr() | x87_status_word()) & kDenormalFlag) != 0; }
+#else
+bool denormal_raised() noexcept { return false; }
+#endif
+
+}  // namespace
+
+void clear_float_exceptions() noexcept {
+  std::feclearexcept(FE_ALL_EXCEPT);
+#ifdef RECORD_IO_X86
+  _mm_setcsr(_mm_getcsr() & ~kSseFlagMask);
+  __asm__ volatile("fnclex");
+#endif
+}
+
+std::string raised_float_exceptions() {
+  std::string names;
+  const auto add = [&names](bool raised, const char* name) {
+    if (!raised) return;
+    if (!names.empty()) names += ", ";
+    names += name;
+  };
+  add(std::fetestexcept(FE_INVALID) != 0, "invalid operation");
+  add(std::fetestexcept(FE_DIVBYZERO) != 0, "division by zero");
+  add(std::fetestexcept(FE_OVERFLOW) != 0, "overflow");
+  add(std::fetestexcept(FE_UNDERFLOW) != 0, "underflow");
+  add(denormal_raised(), "denormal operand");
+  return names;
+}
+
+#ifdef RECORD_IO_X86
+FloatFlagsGuard::FloatFlagsGuard() noexcept : saved_(_mm_getcsr()) {}
+FloatFlagsGuard::~FloatFlagsGuard() { _mm_setcsr(saved_); }
+#else
+FloatFlagsGuard::FloatFlagsGuard() noexcept {
+  fexcept_t flags;
+  std::fegetexceptflag(&flags, FE_ALL_EXCEPT);
+  saved_ = static_cast<unsigned>(flags);
+}
+FloatFlagsGuard::~FloatFlagsGuard() {
+  const auto flags = static_cast<fexcept_t>(saved_);
+  std::fesetexceptflag(&flags, FE_ALL_EXCEPT);
+}
+#endif
+
+}  // namespace record_io::detail

@@ -1,0 +1,304 @@
+// Number output: integers in Iw fields, reals in Fw.d fields and in the
+// free-format form of 9 significant digits.
+//
+// A finite real is m * 2^q with an integer m below 2^24. Its digits come from
+// round_half_even(m * 2^q * 10^p) for a chosen p, computed exactly with
+// integers of up to 192 bits, so that every result is the correctly rounded
+// decimal form of the exact binary value.
+#include <algorithm>
+#include <array>
+#include <bit>
+#include <charconv>
+#include <cstring>
+
+#include "numbers.hpp"
+
+namespace record_io::detail {
+namespace {
+
+__extension__ typedef unsigned __int128 uint128;
+
+constexpr int kMaxPowerOfFive = 55;  // 5^55 < 2^128
+constexpr int kMaxPowerOfTen = 38;   // 10^38 < 2^127
+
+constexpr std::array<uint128, kMaxPowerOfFive + 1> kPowersOfFive = [] {
+  std::array<uint128, kMaxPowerOfFive + 1> powers{};
+  powers[0] = 1;
+  for (std::size_t i = 1; i < powers.size(); ++i) powers[i] = powers[i - 1] * 5;
+  return powers;
+}();
+
+constexpr std::uint64_t kNineDigitFloor = 100'000'000;   // 10^8
+constexpr std::uint64_t kNineDigitCeiling = 1'000'000'000;  // 10^9
+
+// A finite real as mantissa * 2^exponent.
+struct BinaryValue {
+  std::uint32_t mantissa;
+  int exponent;
+};
+
+BinaryValue decompose(std::uint32_t bits) {
+  const std::uint32_t biased = (bits >> 23) & 0xffu;
+  const std::uint32_t fraction = bits & 0x7fffffu;
+  if (biased == 0) return {fraction, -149};  // zero and subnormals
+  return {fraction | 0x800000u, static_cast<int>(biased) - 150};
+}
+
+// An unsigned integer of 192 bits, least significant word first.
+struct Uint192 {
+  std::array<std::uint64_t, 3> words{};
+
+  std::uint64_t bit(int index) const { return (words[static_cast<std::size_t>(index / 64)] >> (index % 64)) & 1u; }
+
+  // Whether any bit below `index` is set.
+  bool any_below(int index) const {
+    const auto word = static_cast<std::size_t>(index / 64);
+    for (std::size_t i = 0; i < word; ++i)
+      if (words[i] != 0) return true;
+    const int bits = index % 64;
+    return bits != 0 && (words[word] & ((std::uint64_t{1} << bits) - 1)) != 0;
+  }
+
+  Uint192 shifted_right(int count) const {
+    Uint192 result;
+    const auto word_shift = static_cast<std::size_t>(count / 64);
+    const int bit_shift = count % 64;
+    for (std::size_t i = 0; i + word_shift < 3; ++i) {
+      std::uint64_t value = words[i + word_shift] >> bit_shift;
+      if (bit_shift != 0 && i + word_shift + 1 < 3) value |= words[i + word_shift + 1] << (64 - bit_shift);
+      result.words[i] = value;
+    }
+    return result;
+  }
+};
+
+Uint192 multiply(uint128 a, std::uint32_t b) {
+  const uint128 low = static_cast<uint128>(static_cast<std::uint64_t>(a)) * b;
+  const uint128 high = static_cast<uint128>(static_cast<std::uint64_t>(a >> 64)) * b;
+  const uint128 middle = (low >> 64) + static_cast<std::uint64_t>(high);
+  Uint192 product;
+  product.words[0] = static_cast<std::uint64_t>(low);
+  product.words[1] = static_cast<std::uint64_t>(middle);
+  product.words[2] = static_cast<std::uint64_t>(high >> 64) + static_cast<std::uint64_t>(middle >> 64);
+  return product;
+}
+
+// result = round_half_even(x / 2^count); false when it needs more than 64 bits.
+bool shift_right_rounded(const Uint192& x, int count, std::uint64_t& result) {
+  if (count >= 192) {  // x < 2^152, below half of 2^count
+    result = 0;
+    return true;
+  }
+  const Uint192 quotient = x.shifted_right(count);
+  if (quotient.words[1] != 0 || quotient.words[2] != 0) return false;
+  result = quotient.words[0];
+  const bool above_half = x.bit(count - 1) != 0 && (x.any_below(count - 1) || (result & 1u) != 0);
+  if (above_half) {
+    if (result == UINT64_MAX) return false;
+    ++result;
+  }
+  return true;
+}
+
+// result = round_half_even(m * 2^q * 10^p); false when it needs more than 64
+// bits or lies outside what the tables cover.
+bool scale_and_round(BinaryValue value, int p, std::uint64_t& result) {
+  const std::uint32_t m = value.mantissa;
+  const int q = value.exponent;
+  if (m == 0) {
+    result = 0;
+    return true;
+  }
+  if (p >= 0) {
+    if (p > kMaxPowerOfFive) return false;
+    // m * 10^p * 2^q = (m * 5^p) * 2^(p + q)
+    const Uint192 x = multiply(kPowersOfFive[static_cast<std::size_t>(p)], m);
+    const int shift = p + q;
+    if (shift < 0) return shift_right_rounded(x, -shift, result);
+    if (x.words[1] != 0 || x.words[2] != 0 || shift >= 64) return false;
+    if (shift > 0 && (x.words[0] >> (64 - shift)) != 0) return false;
+    result = x.words[0] << shift;
+    return true;
+  }
+  // A divisor 10^k with an integer dividend m * 2^q (q >= 0 here: every value
+  // that calls for a negative p is at least 10^9).
+  const int k = -p;
+  if (k > kMaxPowerOfTen || q < 0 || q > 104) return false;
+  const uint128 dividend = static_cast<uint128>(m) << q;
+  const uint128 divisor = kPowersOfFive[static_cast<std::size_t>(k)] << k;
+  uint128 quotient = dividend / divisor;
+  const uint128 remainder = dividend % divisor;
+  const uint128 rest = divisor - remainder;
+  if (remainder > rest || (remainder == rest && (quotient & 1u) != 0)) ++quotient;
+  if ((quotient >> 64) != 0) return false;
+  result = static_cast<std::uint64_t>(quotient);
+  return true;
+}
+
+// Decimal digits of `value` at the end of the 20-byte `buffer`; returns the
+// number written.
+std::size_t write_digits(char (&buffer)[20], std::uint64_t value) {
+  std::size_t at = sizeof buffer;
+  do {
+    buffer[--at] = static_cast<char>('0' + value % 10);
+    value /= 10;
+  } while (value != 0);
+  return sizeof buffer - at;
+}
+
+void fill_asterisks(char* out, std::size_t width) { std::memset(out, '*', width); }
+
+// Puts `text` right-justified into `width` columns, or asterisks if it is wider.
+void put_right(char* out, std::size_t width, std::string_view text) {
+  if (text.size() > width) return fill_asterisks(out, width);
+  const std::size_t pad = width - text.size();
+  std::memset(out, ' ', pad);
+  std::memcpy(out + pad, text.data(), text.size());
+}
+
+bool is_negative(std::uint32_t bits) { return (bits >> 31) != 0; }
+bool is_nan(std::uint32_t bits) { return (bits & 0x7fffffffu) > 0x7f800000u; }
+bool is_infinite(std::uint32_t bits) { return (bits & 0x7fffffffu) == 0x7f800000u; }
+
+// Digits of |value| rounded to `decimals` decimals when they do not fit the
+// 64-bit route (20 digits or more, or more decimals than the tables cover):
+// the slower but exact library conversion. Returns the digits, point removed.
+constexpr std::size_t kWideDigitsCapacity = 48 + 2 * 128;
+
+std::string_view wide_fixed_digits(float magnitude, std::size_t decimals, char (&storage)[kWideDigitsCapacity]) {
+  const auto converted =
+      std::to_chars(storage, storage + sizeof storage, magnitude, std::chars_format::fixed, static_cast<int>(decimals));
+  char* end = std::remove(storage, converted.ptr, '.');
+  return {storage, static_cast<std::size_t>(end - storage)};
+}
+
+}  // namespace
+
+void format_integer(char* out, std::size_t width, std::int32_t value) noexcept {
+  char buffer[20];
+  const bool negative = value < 0;
+  const std::uint64_t magnitude =
+      negative ? static_cast<std::uint64_t>(-static_cast<std::int64_t>(value)) : static_cast<std::uint64_t>(value);
+  std::size_t length = write_digits(buffer, magnitude);
+  if (negative) buffer[sizeof buffer - ++length] = '-';
+  put_right(out, width, {buffer + sizeof buffer - length, length});
+}
+
+void format_fixed(char* out, std::size_t width, std::size_t decimals, float value) noexcept {
+  const auto bits = std::bit_cast<std::uint32_t>(value);
+  const bool negative = is_negative(bits);
+  if (is_nan(bits)) return put_right(out, width, "NaN");
+  if (is_infinite(bits)) {
+    if (negative) return put_right(out, width, width >= 9 ? "-Infinity" : "-Inf");
+    return put_right(out, width, width >= 8 ? "Infinity" : "Inf");
+  }
+
+  // The rounded value as a digit string with at least decimals + 1 digits.
+  char buffer[20];
+  char wide_storage[kWideDigitsCapacity];
+  std::string_view digits;
+  std::uint64_t scaled = 0;
+  if (decimals <= kMaxPowerOfFive && scale_and_round(decompose(bits), static_cast<int>(decimals), scaled)) {
+    const std::size_t count = write_digits(buffer, scaled);
+    digits = {buffer + sizeof buffer - count, count};
+  } else {
+    // 20 digits or more, or over 55 decimals: too wide for 20 columns.
+    if (width <= 20 || decimals > 2 * 128) return fill_asterisks(out, width);
+    digits = wide_fixed_digits(std::bit_cast<float>(bits & 0x7fffffffu), decimals, wide_storage);
+  }
+  const std::size_t leading_zeros = digits.size() > decimals ? 0 : decimals + 1 - digits.size();
+  const std::size_t integer_digits = digits.size() + leading_zeros - decimals;
+
+  std::size_t length = (negative ? 1 : 0) + integer_digits + 1 + decimals;
+  bool drop_zero = false;
+  if (length > width) {
+    // A lone zero before the point is left out when only that makes it fit.
+    const bool lone_zero = integer_digits == 1 && (leading_zeros > 0 || digits[0] == '0');
+    if (!lone_zero || decimals == 0 || length - 1 > width) return fill_asterisks(out, width);
+    drop_zero = true;
+    --length;
+  }
+
+  char* at = out;
+  std::memset(at, ' ', width - length);
+  at += width - length;
+  if (negative) *at++ = '-';
+  // Digits in order: the padding zeros, then the computed digits, with the
+  // point placed before the last `decimals` of them.
+  std::size_t position = 0;
+  const std::size_t total = leading_zeros + digits.size();
+  for (; position < total; ++position) {
+    if (position == integer_digits) *at++ = '.';
+    if (drop_zero && position == 0) continue;
+    *at++ = position < leading_zeros ? '0' : digits[position - leading_zeros];
+  }
+  if (decimals == 0) *at++ = '.';
+}
+
+void format_free_real(char* out, float value) noexcept {
+  const auto bits = std::bit_cast<std::uint32_t>(value);
+  const bool negative = is_negative(bits);
+  if (is_nan(bits)) return put_right(out, kFreeRealWidth, "NaN");
+  if (is_infinite(bits)) return put_right(out, kFreeRealWidth, negative ? "-Infinity" : "Infinity");
+
+  char text[kFreeRealWidth];
+  std::size_t length = 0;
+  if (negative) text[length++] = '-';
+  const BinaryValue binary = decompose(bits);
+  if (binary.mantissa == 0) {
+    std::memcpy(text + length, "0.00000000", 10);
+    length += 10;
+  } else {
+    // Decimal exponent e of the value rounded to 9 digits: digits =
+    // round(v * 10^(8 - e)) lies in [10^8, 10^9). Start from the estimate
+    // floor(log10(2^b)) for the leading bit b; it is at most one too small.
+    const int leading_bit = binary.exponent + (31 - std::countl_zero(binary.mantissa));
+    int exponent = (leading_bit * 78913) >> 18;
+    std::uint64_t digits = 0;
+    for (;;) {
+      scale_and_round(binary, 8 - exponent, digits);
+      if (digits >= kNineDigitCeiling) {
+        ++exponent;
+      } else if (digits < kNineDigitFloor) {
+        --exponent;
+      } else {
+        break;
+      }
+    }
+    char buffer[20];
+    write_digits(buffer, digits);
+    const char* nine = buffer + sizeof buffer - kFreeRealDigits;
+    if (exponent >= -1 && exponent <= 8) {
+      // Fixed point, 8 - exponent decimals: 1.50000000, 0.100000001, 123456792.
+      if (exponent == -1) {
+        text[length++] = '0';
+        text[length++] = '.';
+        std::memcpy(text + length, nine, 9);
+        length += 9;
+      } else {
+        const auto before = static_cast<std::size_t>(exponent + 1);
+        std::memcpy(text + length, nine, before);
+        length += before;
+        text[length++] = '.';
+        std::memcpy(text + length, nine + before, 9 - before);
+        length += 9 - before;
+      }
+    } else {
+      // Exponent form: 1.00000000E+10.
+      text[length++] = nine[0];
+      text[length++] = '.';
+      std::memcpy(text + length, nine + 1, 8);
+      length += 8;
+      text[length++] = 'E';
+      text[length++] = exponent < 0 ? '-' : '+';
+      const int magnitude = exponent < 0 ? -exponent : exponent;
+      text[length++] = static_cast<char>('0' + magnitude / 10);
+      text[length++] = static_cast<char>('0' + magnitude % 10);
+      return put_right(out, kFreeRealWidth, {text, length});
+    }
+  }
+  put_right(out, kFreeRealFixedWidth, {text, length});
+  std::memset(out + kFreeRealFixedWidth, ' ', kFreeRealWidth - kFreeRealFixedWidth);
+}
+
+}  // namespace record_io::detail

@@ -1,0 +1,162 @@
+// Layout strings: "(A4,8x,5A2,F6.3,8(F8.3,1x))" parsed once into a flat list
+// of descriptors, repeat counts and groups expanded.
+#include <string>
+
+#include "internal.hpp"
+#include "record_io/record_io.hpp"
+
+namespace record_io {
+namespace {
+
+class LayoutParser {
+ public:
+  explicit LayoutParser(std::string_view text) : text_(text) {}
+
+  bool parse(std::vector<Descriptor>& out, std::string& why) {
+    if (!expect('(') || !parse_list(out, 1)) {
+      why = std::move(error_);
+      return false;
+    }
+    if (peek() != '\0') {
+      fail("text after the closing parenthesis");
+      why = std::move(error_);
+      return false;
+    }
+    return true;
+  }
+
+ private:
+  // The next character that carries meaning (blanks are skipped), upper case,
+  // or '\0' at the end of the text.
+  char peek() {
+    while (position_ < text_.size() && (text_[position_] == ' ' || text_[position_] == '\t')) ++position_;
+    if (position_ == text_.size()) return '\0';
+    const char c = text_[position_];
+    if (c == '\0') return '?';  // a NUL byte is not the end of the text
+    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+  }
+
+  bool fail(std::string message) {
+    if (error_.empty()) error_ = "position " + std::to_string(position_ + 1) + ": " + message;
+    return false;
+  }
+
+  bool expect(char wanted) {
+    const char found = peek();
+    if (found != wanted) {
+      return fail(std::string("expected '") + wanted + "' but found " +
+                  (found == '\0' ? std::string("the end") : std::string("'") + found + "'"));
+    }
+    ++position_;
+    return true;
+  }
+
+  static bool is_digit(char c) { return c >= '0' && c <= '9'; }
+
+  // A positive count or width of at most `limit`; `minimum` is 0 or 1.
+  bool number(std::uint32_t& value, std::uint32_t minimum, std::uint32_t limit, const char* what) {
+    if (!is_digit(peek())) return fail(std::string("expected ") + what);
+    std::uint64_t result = 0;
+    while (is_digit(peek())) {
+      result = result * 10 + static_cast<std::uint64_t>(text_[position_] - '0');
+      if (result > limit) return fail(std::string(what) + " is larger than " + std::to_string(limit));
+      ++position_;
+    }
+    if (result < minimum) return fail(std::string(what) + " must be at least " + std::to_string(minimum));
+    value = static_cast<std::uint32_t>(result);
+    return true;
+  }
+
+  bool append(std::vector<Descriptor>& out, const std::vector<Descriptor>& items, std::uint32_t times) {
+    if (out.size() + items.size() * times > kMaxDescriptors)
+      return fail("more than " + std::to_string(kMaxDescriptors) + " fields after expanding repeat counts");
+    for (std::uint32_t i = 0; i < times; ++i) {
+      for (const Descriptor& d : items) {
+        columns_ += d.width;
+        if (columns_ > kMaxLayoutColumns)
+          return fail("more than " + std::to_string(kMaxLayoutColumns) + " columns in all");
+        out.push_back(d);
+      }
+    }
+    return true;
+  }
+
+  // items separated by commas, up to and including the closing parenthesis
+  bool parse_list(std::vector<Descriptor>& out, int depth) {
+    if (depth > kMaxGroupDepth) return fail("groups nested more than " + std::to_string(kMaxGroupDepth) + " deep");
+    for (;;) {
+      if (!parse_item(out, depth)) return false;
+      if (peek() != ',') return expect(')');
+      ++position_;
+    }
+  }
+
+  bool parse_item(std::vector<Descriptor>& out, int depth) {
+    std::uint32_t count = 1;
+    const bool counted = is_digit(peek());
+    if (counted && !number(count, 1, kMaxRepeatCount, "a repeat count")) return false;
+    const char letter = peek();
+    std::vector<Descriptor> items;
+    switch (letter) {
+      case '(':
+        ++position_;
+        if (!parse_list(items, depth + 1)) return false;
+        return append(out, items, count);
+      case 'X':
+        if (!counted) return fail("X needs a count of columns, as in 1X");
+        ++position_;
+        return append(out, {{Descriptor::Kind::skip, count, 0}}, 1);
+      case 'A':
+      case 'I':
+      case 'F': {
+        ++position_;
+        Descriptor d{letter == 'A' ? Descriptor::Kind::text
+                     : letter == 'I' ? Descriptor::Kind::integer
+                                     : Descriptor::Kind::real,
+                     0, 0};
+        const std::uint32_t limit = letter == 'A' ? kMaxTextWidth : kMaxNumericWidth;
+        if (!number(d.width, 1, limit, "a field width")) return false;
+        if (letter == 'F') {
+          if (!expect('.') || !number(d.decimals, 0, kMaxNumericWidth, "a number of decimals")) return false;
+          if (d.decimals > d.width)
+            return fail("the number of decimals (" + std::to_string(d.decimals) + ") is larger than the field width (" +
+                        std::to_string(d.width) + ")");
+        }
+        return append(out, {d}, count);
+      }
+      case '\0':
+        return fail("the layout ends before its closing parenthesis");
+      default:
+        return fail(std::string("expected a field (A, I, F, X or a group) but found '") + letter + "'");
+    }
+  }
+
+  std::string_view text_;
+  std::size_t position_ = 0;
+  std::size_t columns_ = 0;
+  std::string error_;
+};
+
+}  // namespace
+
+std::optional<Layout> Layout::parse(std::string_view text, std::string* why) {
+  Layout layout;
+  std::string reason;
+  if (!LayoutParser(text).parse(layout.descriptors_, reason)) {
+    if (why != nullptr) *why = std::move(reason);
+    return std::nullopt;
+  }
+  layout.text_ = std::string(text);
+  for (const Descriptor& d : layout.descriptors_)
+    if (d.kind != Descriptor::Kind::skip) ++layout.data_field_count_;
+  return layout;
+}
+
+Layout::Layout(std::string_view text) {
+  std::string why;
+  std::optional<Layout> parsed = parse(text, &why);
+  if (!parsed) detail::internal_error("malformed layout \"" + std::string(text) + "\": " + why);
+  *this = std::move(*parsed);
+}
+
+}  // namespace record_io

@@ -1,0 +1,170 @@
+// Number input: 32-bit integers and single-precision reals from their text.
+#include <bit>
+#include <charconv>
+#include <cstring>
+#include <string>
+
+#include "numbers.hpp"
+
+namespace record_io::detail {
+namespace {
+
+bool is_digit(char c) { return c >= '0' && c <= '9'; }
+
+char lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool equals_ignoring_case(std::string_view text, std::string_view word) {
+  if (text.size() != word.size()) return false;
+  for (std::size_t i = 0; i < text.size(); ++i)
+    if (lower(text[i]) != word[i]) return false;
+  return true;
+}
+
+// Exponents beyond this are clamped: they overflow or underflow any real.
+constexpr long kExponentClamp = 100000;
+
+// The parts of a real written in decimal: [sign] digits [. digits] [E|D [sign] digits].
+struct DecimalForm {
+  bool negative = false;
+  bool plus_sign = false;
+  std::string_view mantissa;   // digits with the point, as written
+  bool has_point = false;
+  bool d_exponent = false;     // the exponent letter is D or d
+  long exponent = 0;           // clamped
+  long magnitude = 0;          // decimal exponent of the leading nonzero digit, plus one
+  bool all_zero = true;
+};
+
+bool split_decimal(std::string_view text, DecimalForm& form) {
+  std::size_t i = 0;
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+    form.negative = text[i] == '-';
+    form.plus_sign = text[i] == '+';
+    ++i;
+  }
+  const std::size_t mantissa_begin = i;
+  std::size_t digit_count = 0;
+  long digits_before_point = 0;
+  long leading_zeros_after_point = 0;
+  for (; i < text.size(); ++i) {
+    const char c = text[i];
+    if (is_digit(c)) {
+      ++digit_count;
+      if (c != '0') form.all_zero = false;
+      if (!form.has_point) {
+        if (!form.all_zero) ++digits_before_point;
+      } else if (form.all_zero) {
+        ++leading_zeros_after_point;
+      }
+    } else if (c == '.' && !form.has_point) {
+      form.has_point = true;
+    } else {
+      break;
+    }
+  }
+  if (digit_count == 0) return false;
+  form.mantissa = text.substr(mantissa_begin, i - mantissa_begin);
+  if (i < text.size()) {
+    const char letter = lower(text[i]);
+    if (letter != 'e' && letter != 'd') return false;
+    form.d_exponent = letter == 'd';
+    ++i;
+    bool negative_exponent = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative_exponent = text[i++] == '-';
+    if (i == text.size()) return false;
+    for (; i < text.size(); ++i) {
+      if (!is_digit(text[i])) return false;
+      if (form.exponent < kExponentClamp) form.exponent = form.exponent * 10 + (text[i] - '0');
+    }
+    if (negative_exponent) form.exponent = -form.exponent;
+  }
+  form.magnitude = (digits_before_point > 0 ? digits_before_point : -leading_zeros_after_point) + form.exponent;
+  return true;
+}
+
+ParseStatus parse_special(std::string_view text, float& value) {
+  bool negative = false;
+  std::string_view word = text;
+  if (!word.empty() && (word[0] == '+' || word[0] == '-')) {
+    negative = word[0] == '-';
+    word.remove_prefix(1);
+  }
+  std::uint32_t bits;
+  if (equals_ignoring_case(word, "inf") || equals_ignoring_case(word, "infinity")) {
+    bits = 0x7f800000u;
+  } else if (equals_ignoring_case(word, "nan")) {
+    bits = 0x7fc00000u;
+  } else {
+    return ParseStatus::syntax;
+  }
+  value = std::bit_cast<float>(bits | (negative ? 0x80000000u : 0u));
+  return ParseStatus::ok;
+}
+
+}  // namespace
+
+ParseStatus parse_integer(std::string_view text, std::int32_t& value) noexcept {
+  std::size_t i = 0;
+  bool negative = false;
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+  if (i == text.size()) return ParseStatus::syntax;
+  constexpr std::uint64_t kBeyondRange = std::uint64_t{1} << 32;
+  std::uint64_t magnitude = 0;
+  for (; i < text.size(); ++i) {
+    if (!is_digit(text[i])) return ParseStatus::syntax;
+    if (magnitude < kBeyondRange) magnitude = magnitude * 10 + static_cast<std::uint64_t>(text[i] - '0');
+  }
+  const std::uint64_t limit = negative ? std::uint64_t{1} << 31 : (std::uint64_t{1} << 31) - 1;
+  if (magnitude > limit) return ParseStatus::out_of_range;
+  value = static_cast<std::int32_t>(negative ? -static_cast<std::int64_t>(magnitude) : static_cast<std::int64_t>(magnitude));
+  return ParseStatus::ok;
+}
+
+ParseStatus parse_real(std::string_view text, std::size_t implied_decimals, float& value) noexcept {
+  if (text.empty()) return ParseStatus::syntax;
+  DecimalForm form;
+  if (!split_decimal(text, form)) return parse_special(text, value);
+
+  const bool implied = !form.has_point && implied_decimals > 0;
+  const long exponent = form.exponent - (implied ? static_cast<long>(implied_decimals) : 0);
+
+  // The library reads the plain forms directly; a plus sign, a D exponent or
+  // implied decimals call for the text to be rewritten first.
+  float result = 0.0f;
+  std::from_chars_result converted;
+  if (!form.plus_sign && !form.d_exponent && !implied) {
+    converted = std::from_chars(text.data(), text.data() + text.size(), result);
+  } else {
+    // sign, mantissa, 'e', exponent of at most 7 characters
+    char small[256];
+    std::string large;
+    const std::size_t needed = form.mantissa.size() + 10;
+    char* buffer = small;
+    if (needed > sizeof small) {
+      try {
+        large.resize(needed);
+      } catch (...) {
+        return ParseStatus::out_of_range;
+      }
+      buffer = large.data();
+    }
+    char* at = buffer;
+    if (form.negative) *at++ = '-';
+    std::memcpy(at, form.mantissa.data(), form.mantissa.size());
+    at += form.mantissa.size();
+    *at++ = 'e';
+    at = std::to_chars(at, buffer + needed, exponent).ptr;
+    converted = std::from_chars(buffer, at, result);
+  }
+  if (converted.ec == std::errc::result_out_of_range) {
+    const long magnitude = form.magnitude - (implied ? static_cast<long>(implied_decimals) : 0);
+    if (magnitude > 0) return ParseStatus::out_of_range;
+    value = form.negative ? -0.0f : 0.0f;  // too small for any real: rounds to zero
+    return ParseStatus::ok;
+  }
+  if (converted.ec != std::errc()) return ParseStatus::syntax;
+  value = result;
+  return ParseStatus::ok;
+}
+
+}  // namespace record_io::detail

@@ -1,0 +1,245 @@
+// pickpair, run as a real process: its cards, its standard output, its
+// messages and its exit status.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "program_run.hpp"
+
+namespace {
+
+using toolkit_test::lines_of;
+using toolkit_test::run_program;
+using toolkit_test::WorkDir;
+
+const std::string kTerminator = "                 10\n";
+
+struct Pick {
+  std::string station = "ABCD";
+  char phase = 'P';
+  std::string seconds = "10.000";  // columns 28-33
+  char onset = 'i';
+  char weight = '1';
+  char motion = 'U';
+  std::string minute = "07";
+};
+
+// A line of "elocate.dat" with every field in its columns.
+std::string line(const Pick& p) {
+  std::string text(58, ' ');
+  text.replace(0, p.station.size(), p.station);
+  text.replace(12, 14, "26 12 08 15 " + p.minute);
+  text.replace(27, p.seconds.size(), p.seconds);
+  text[43] = p.onset;
+  text[45] = p.phase;
+  text[55] = p.weight;
+  text[57] = p.motion;
+  return text;
+}
+
+std::string lines(const std::vector<Pick>& picks) {
+  std::string text;
+  for (const Pick& p : picks) text += line(p) + "\n";
+  return text;
+}
+
+struct Case {
+  const char* name;
+  std::vector<Pick> picks;
+  std::string cards;   // fases.dat without the terminator
+  std::string out;     // standard output
+};
+
+class PickpairCases : public ::testing::TestWithParam<Case> {};
+
+TEST_P(PickpairCases, CardsAndStandardOutput) {
+  const Case& c = GetParam();
+  WorkDir dir;
+  dir.write("elocate.dat", lines(c.picks));
+  const auto run = run_program("pickpair", dir);
+  EXPECT_EQ(run.exit_status, 0);
+  EXPECT_EQ(run.err, "");
+  EXPECT_EQ(run.out, c.out);
+  EXPECT_EQ(dir.read("fases.dat"), c.cards + kTerminator);
+}
+
+const Case kCases[] = {
+    {"Empty", {}, "", ""},
+    {"PThenS",
+     {{.phase = 'P'}, {.phase = 'S', .seconds = "12.500", .onset = 'e', .weight = '2', .motion = ' '}},
+     "ABCDiP+1 261208150710.00       12.50eS 2\n",
+     lines_of({" Buscando en ABCDP", " Coincidencia en ABCDS", " Buscando en ABCDS"})},
+    {"PThenTwoSTakesTheLast",
+     {{.phase = 'P'}, {.phase = 'S', .seconds = "12.500"}, {.phase = 'S', .seconds = "13.750", .weight = '3'}},
+     "ABCDiP+1 261208150710.00       13.75iSU3\n",
+     lines_of({" Buscando en ABCDP", " Coincidencia en ABCDS", " Coincidencia en ABCDS", " Buscando en ABCDS",
+               " Coincidencia en ABCDS", " Buscando en ABCDS"})},
+    {"TwoPNoS",
+     {{.phase = 'P', .motion = 'D'}, {.phase = 'P', .seconds = "11.000", .onset = 'e', .motion = 'C'}},
+     "ABCDiP+1 261208150710.00       11.00ePC1\n"
+     "ABCDePC1 261208150711.00\n",
+     lines_of({" Buscando en ABCDP", " Coincidencia en ABCDP", " Buscando en ABCDP"})},
+    {"SBeforeP",
+     {{.phase = 'S', .seconds = "12.500"}, {.phase = 'P'}},
+     "ABCDiPU1 261208150710.00\n",
+     lines_of({" Buscando en ABCDS", " Coincidencia en ABCDP", " Buscando en ABCDP"})},
+    {"LoneS", {{.phase = 'S'}}, "", lines_of({" Buscando en ABCDS"})},
+    {"LowerCaseSIsNotAnSPick", {{.phase = 's'}}, "ABCDisU1 261208150710.00\n", lines_of({" Buscando en ABCDs"})},
+    {"StationsDifferByteForByte",
+     {{.station = "ABCD"}, {.station = "abcd"}, {.station = "ABC "}, {.station = "ABC"}},
+     "ABCDiPU1 261208150710.00\n"
+     "abcdiPU1 261208150710.00\n"
+     "ABC iP+1 261208150710.00       10.00iPU1\n"
+     "ABC iPU1 261208150710.00\n",
+     lines_of({" Buscando en ABCDP", " Buscando en abcdP", " Buscando en ABC P", " Coincidencia en ABC P",
+               " Buscando en ABC P"})},
+    {"PartnerInAnotherMinute",
+     {{.phase = 'P', .seconds = "59.800"}, {.phase = 'S', .seconds = " 2.100", .minute = "08"}},
+     "ABCDiP+1 261208150759.80        2.10iSU1\n",
+     lines_of({" Buscando en ABCDP", " Coincidencia en ABCDS", " Buscando en ABCDS"})},
+    // Seconds are single precision, and the card shows the exact value rounded.
+    {"SecondsRoundedFromTheBinaryValue",
+     {{.station = "AAAA", .seconds = "10.025"}, {.station = "BBBB", .seconds = "10.045"},
+      {.station = "CCCC", .seconds = "  1234"}, {.station = "DDDD", .seconds = "99.999"},
+      {.station = "EEEE", .seconds = "-9.999"}, {.station = "FFFF", .seconds = "  -.25"}},
+     "AAAAiPU1 261208150710.02\n"
+     "BBBBiPU1 261208150710.05\n"
+     "CCCCiPU1 2612081507 1.23\n"
+     "DDDDiPU1 2612081507*****\n"
+     "EEEEiPU1 2612081507*****\n"
+     "FFFFiPU1 2612081507-0.25\n",
+     lines_of({" Buscando en AAAAP", " Buscando en BBBBP", " Buscando en CCCCP", " Buscando en DDDDP",
+               " Buscando en EEEEP", " Buscando en FFFFP"})},
+    {"PlusInColumnSevenWhateverTheMotion",
+     {{.phase = 'P', .motion = ' '}, {.phase = 'S', .motion = 'D'}},
+     "ABCDiP+1 261208150710.00       10.00iSD1\n",
+     lines_of({" Buscando en ABCDP", " Coincidencia en ABCDS", " Buscando en ABCDS"})},
+};
+
+template <class T>
+std::string case_name(const ::testing::TestParamInfo<T>& param) {
+  return param.param.name;
+}
+
+INSTANTIATE_TEST_SUITE_P(Pickpair, PickpairCases, ::testing::ValuesIn(kCases), case_name<Case>);
+
+// A blank line is a pick of a blank station: a card of its own, paired with
+// a later blank line.
+TEST(Pickpair, BlankLinesArePicksOfABlankStation) {
+  WorkDir dir;
+  dir.write("elocate.dat", "\n" + line({.station = "EFGH"}) + "\n\n");
+  const auto run = run_program("pickpair", dir);
+  EXPECT_EQ(run.exit_status, 0);
+  EXPECT_EQ(run.out, lines_of({" Buscando en      ", " Coincidencia en      ", " Buscando en EFGHP", " Buscando en      "}));
+  const std::string blanks10(10, ' ');
+  EXPECT_EQ(dir.read("fases.dat"), "      +0 " + blanks10 + " 0.00       " + " 0.00   0\n" +
+                                       "EFGHiPU1 261208150710.00\n" + "       0 " + blanks10 + " 0.00\n" +
+                                       kTerminator);
+}
+
+TEST(Pickpair, ShortLinesAndLineEnds) {
+  WorkDir dir;
+  // A line cut after the seconds, one with CRLF, and a last line without LF.
+  dir.write("elocate.dat", line({.station = "AAAA"}).substr(0, 33) + "\n" + line({.station = "BBBB"}) + "\r\n" +
+                               line({.station = "CCCC", .phase = 'S'}));
+  const auto run = run_program("pickpair", dir);
+  EXPECT_EQ(run.exit_status, 0);
+  EXPECT_EQ(dir.read("fases.dat"),
+            "AAAA   0 261208150710.00\n"
+            "BBBBiPU1 261208150710.00\n" +
+                kTerminator);
+}
+
+TEST(Pickpair, OnlyTheFirstHundredPicksWithAWarning) {
+  WorkDir dir;
+  std::vector<Pick> picks;
+  for (int i = 0; i < 101; ++i) picks.push_back({.station = i == 100 ? "LAST" : "ST" + std::to_string(10 + i % 90)});
+  dir.write("elocate.dat", lines(picks));
+  const auto run = run_program("pickpair", dir);
+  EXPECT_EQ(run.exit_status, 0);
+  EXPECT_EQ(run.err, "pickpair: elocate.dat:101: warning: more than 100 picks; only the first 100 were used\n");
+  EXPECT_EQ(run.out.find("LAST"), std::string::npos);
+  const std::string cards = dir.read("fases.dat");
+  EXPECT_EQ(cards.find("LAST"), std::string::npos);
+  EXPECT_EQ(std::count(cards.begin(), cards.end(), '\n'), 101);  // 100 cards and the terminator
+
+  picks.pop_back();  // exactly 100: no warning
+  dir.write("elocate.dat", lines(picks));
+  EXPECT_EQ(run_program("pickpair", dir).err, "");
+}
+
+TEST(Pickpair, ExistingCardsFileIsReplaced) {
+  WorkDir dir;
+  std::string old;
+  for (int i = 0; i < 300; ++i) old += "old card " + std::to_string(i) + "\n";
+  dir.write("fases.dat", old);
+  dir.write("elocate.dat", lines({{}}));
+  EXPECT_EQ(run_program("pickpair", dir).exit_status, 0);
+  EXPECT_EQ(dir.read("fases.dat"), "ABCDiPU1 261208150710.00\n" + kTerminator);
+}
+
+// Failures: status 1, one line on standard error, nothing on standard output,
+// and "fases.dat" as it was (created empty where it did not exist).
+struct FailureCase {
+  const char* name;
+  const char* elocate;      // nullptr: no such file
+  const char* old_cards;    // nullptr: no such file before the run
+  std::string message;
+};
+
+class PickpairFailures : public ::testing::TestWithParam<FailureCase> {};
+
+TEST_P(PickpairFailures, LeaveTheCardsFileAsItWas) {
+  const FailureCase& c = GetParam();
+  WorkDir dir;
+  if (c.elocate != nullptr) dir.write("elocate.dat", c.elocate);
+  if (c.old_cards != nullptr) dir.write("fases.dat", c.old_cards);
+  const auto run = run_program("pickpair", dir);
+  EXPECT_EQ(run.exit_status, 1);
+  EXPECT_EQ(run.out, "");
+  EXPECT_EQ(run.err, c.message);
+  EXPECT_EQ(dir.read("fases.dat"), c.old_cards != nullptr ? c.old_cards : "");
+}
+
+const std::string kBadSeconds = line({}) + "\n" + line({.seconds = "1x.5  "}) + "\n";
+const std::string kBadWeight = line({.weight = 'U'}) + "\n";
+
+const FailureCase kFailures[] = {
+    {"MissingInput", nullptr, nullptr, "pickpair: elocate.dat: No such file or directory\n"},
+    {"MissingInputKeepsOldCards", nullptr, "old\n", "pickpair: elocate.dat: No such file or directory\n"},
+    {"BadSeconds", kBadSeconds.c_str(), nullptr,
+     "pickpair: elocate.dat:2: columns 28-33: cannot read \"1x.5\" as a number\n"},
+    {"BadWeightKeepsOldCards", kBadWeight.c_str(), "old\n",
+     "pickpair: elocate.dat:1: column 56: cannot read \"U\" as an integer\n"},
+};
+
+INSTANTIATE_TEST_SUITE_P(Pickpair, PickpairFailures, ::testing::ValuesIn(kFailures), case_name<FailureCase>);
+
+TEST(Pickpair, CardsFileThatCannotBeWritten) {
+  WorkDir dir;
+  dir.write("elocate.dat", lines({{}}));
+  std::filesystem::create_symlink("/dev/full", dir.file("fases.dat"));
+  auto run = run_program("pickpair", dir);
+  EXPECT_EQ(run.exit_status, 1);
+  EXPECT_EQ(run.err, "pickpair: fases.dat: No space left on device\n");
+
+  std::filesystem::remove(dir.file("fases.dat"));
+  std::filesystem::create_directory(dir.file("fases.dat"));
+  run = run_program("pickpair", dir);
+  EXPECT_EQ(run.exit_status, 1);
+  EXPECT_EQ(run.err, "pickpair: fases.dat: Is a directory\n");
+}
+
+TEST(Pickpair, CardsToDevNull) {
+  WorkDir dir;
+  dir.write("elocate.dat", lines({{}}));
+  std::filesystem::create_symlink("/dev/null", dir.file("fases.dat"));
+  const auto run = run_program("pickpair", dir);
+  EXPECT_EQ(run.exit_status, 0);
+  EXPECT_EQ(run.err, "");
+  EXPECT_EQ(run.out, " Buscando en ABCDP\n");
+}
+
+}  // namespace

@@ -1,0 +1,224 @@
+// Files: line ends, lines longer than the read buffer, the replacing of
+// output files, failures and the end of a run.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "program_run.hpp"
+#include "record_io/record_io.hpp"
+
+namespace record_io {
+namespace {
+
+using toolkit_test::WorkDir;
+
+std::vector<std::string> records_of(InputFile& file) {
+  std::vector<std::string> records;
+  while (auto record = file.next_record()) records.emplace_back(*record);
+  return records;
+}
+
+std::vector<std::string> records_of_disk_file(const std::string& content) {
+  WorkDir dir;
+  dir.write("input", content);
+  InputFile file = open_input(dir.file("input").string());
+  return records_of(file);
+}
+
+TEST(InputRecords, LineEnds) {
+  using Records = std::vector<std::string>;
+  const std::pair<std::string, Records> cases[] = {
+      {"", {}},
+      {"\n", {""}},
+      {"a\nb\r\nc", {"a", "b", "c"}},  // LF, CRLF, and a last line without a line end
+      {"a\r\r\n", {"a\r"}},            // only the CR right before the LF belongs to the line end
+      {"a\rb\n", {"a\rb"}},
+      {"\r", {"\r"}},
+      {"\n\n", {"", ""}},
+      {std::string("x\0y\xff\n", 5), {std::string("x\0y\xff", 4)}},  // bytes are bytes
+  };
+  for (const auto& [content, expected] : cases) {
+    EXPECT_EQ(records_of_disk_file(content), expected);
+    InputFile memory = InputFile::from_text("memory", content);
+    EXPECT_EQ(records_of(memory), expected);
+  }
+}
+
+// Lines around and beyond the size of one read from the system.
+TEST(InputRecords, LongLinesAcrossReads) {
+  std::string content;
+  std::vector<std::string> expected;
+  for (const std::size_t length : {65535u, 65536u, 65537u, 1u, 200000u, 0u, 131071u}) {
+    expected.push_back(std::string(length, static_cast<char>('a' + length % 26)));
+    content += expected.back() + (length % 2 ? "\r\n" : "\n");
+  }
+  content += "tail";
+  expected.push_back("tail");
+  EXPECT_EQ(records_of_disk_file(content), expected);
+}
+
+TEST(InputRecords, LineNumbersAndLookAhead) {
+  InputFile file = InputFile::from_text("f", "one\ntwo\n  \n\t\n");
+  EXPECT_EQ(file.line_number(), 0);
+  file.next_record();
+  file.next_record();
+  EXPECT_EQ(file.line_number(), 2);
+  EXPECT_TRUE(file.has_more_records());
+  EXPECT_EQ(file.line_number(), 2);  // looking ahead takes nothing
+  EXPECT_TRUE(file.only_blanks_remain());
+  EXPECT_FALSE(file.has_more_records());
+
+  InputFile more = InputFile::from_text("f", "\n \n x\n");
+  EXPECT_FALSE(more.only_blanks_remain());
+  InputFile none = InputFile::from_text("f", "");
+  EXPECT_FALSE(none.has_more_records());
+}
+
+TEST(OutputFiles, ReplacedWhenTheFirstRecordIsWritten) {
+  WorkDir dir;
+  dir.write("out", "1\n2\n3\n4\n5\n6\n7\n8\n9\n10\n");
+  {
+    OutputFile out = open_output(dir.file("out").string());
+    EXPECT_EQ(dir.read("out").size(), 21u);  // opening cuts nothing
+    write_free(out, {1});
+    write_free(out, {2});
+    write_free(out, {3});
+    close_file(out);
+  }
+  EXPECT_EQ(dir.read("out"), "           1\n           2\n           3\n");
+}
+
+TEST(OutputFiles, UntouchedWhenNothingIsWritten) {
+  WorkDir dir;
+  dir.write("kept", "old content\n");
+  {
+    OutputFile kept = open_output(dir.file("kept").string());
+    OutputFile created = open_output(dir.file("created").string());
+    close_file(kept);
+    close_file(created);
+  }
+  EXPECT_EQ(dir.read("kept"), "old content\n");
+  EXPECT_TRUE(dir.exists("created"));
+  EXPECT_EQ(dir.read("created"), "");
+}
+
+TEST(OutputFiles, ManyRecordsPassTheBuffer) {
+  WorkDir dir;
+  const Layout layout("(I6)");
+  {
+    OutputFile out = open_output(dir.file("many").string());
+    for (std::int32_t i = 0; i < 50000; ++i) write_fixed(out, layout, {i});
+    EXPECT_EQ(out.records_written(), 50000);
+    close_file(out);
+  }
+  const std::string content = dir.read("many");
+  EXPECT_EQ(content.size(), 50000u * 7);
+  EXPECT_EQ(content.substr(content.size() - 7), " 49999\n");
+}
+
+// Failures end the run with status 1 and one line naming the file.
+using FilesDeathTest = ::testing::Test;
+
+TEST_F(FilesDeathTest, MissingInput) {
+  WorkDir dir;
+  const std::string name = dir.file("elocate.dat").string();
+  EXPECT_EXIT(([&] {
+                begin_run("pickpair");
+                open_input(name);
+              }()),
+              ::testing::ExitedWithCode(kExitFailure), "^pickpair: .*elocate.dat: No such file or directory\n$");
+}
+
+TEST_F(FilesDeathTest, DirectoryAsInputOrOutput) {
+  WorkDir dir;
+  std::filesystem::create_directory(dir.file("t1"));
+  const std::string name = dir.file("t1").string();
+  EXPECT_EXIT(open_input(name), ::testing::ExitedWithCode(kExitFailure), "t1: Is a directory\n$");
+  EXPECT_EXIT(open_output(name), ::testing::ExitedWithCode(kExitFailure), "t1: Is a directory\n$");
+}
+
+TEST_F(FilesDeathTest, WriteThatDoesNotReachTheDisk) {
+  WorkDir dir;
+  std::filesystem::create_symlink("/dev/full", dir.file("fases.dat"));
+  const std::string name = dir.file("fases.dat").string();
+  EXPECT_EXIT(([&] {
+                OutputFile out = open_output(name);
+                write_free(out, {"card"});
+                finish();
+              }()),
+              ::testing::ExitedWithCode(kExitFailure), "fases.dat: No space left on device\n$");
+}
+
+TEST_F(FilesDeathTest, BadDataNamesFileLineAndColumns) {
+  EXPECT_EXIT(([&] {
+                begin_run("pickpair");
+                InputFile file = InputFile::from_text("elocate.dat", "fine\nABCD        26 12 08 15 07 1x.5\n");
+                Text<4> station{};
+                float seconds = 0;
+                const Layout layout("(A4,23x,F6.3)");
+                read_fixed(file, layout, {station, seconds});
+                read_fixed(file, layout, {station, seconds});
+              }()),
+              ::testing::ExitedWithCode(kExitFailure),
+              "^pickpair: elocate.dat:2: columns 28-33: cannot read \"1x.5\" as a number\n$");
+}
+
+TEST_F(FilesDeathTest, UnexpectedEndOfFile) {
+  EXPECT_EXIT(([&] {
+                begin_run("mwcalc");
+                InputFile file = InputFile::from_text("epi.dat", "1.0\n2.0\n");
+                float a, b, c;
+                read_free_required(file, {a, b, c});
+              }()),
+              ::testing::ExitedWithCode(kExitFailure),
+              "^mwcalc: epi.dat: end of file after line 2: expected 3 values, found 2\n$");
+  EXPECT_EXIT(([&] {
+                InputFile file = InputFile::from_text("t1.promedio", "");
+                float level;
+                read_free_required(file, {level});
+              }()),
+              ::testing::ExitedWithCode(kExitFailure),
+              "t1.promedio: end of file \\(the file is empty\\): expected 1 value, found 0\n$");
+}
+
+// The note names the exceptions the program's arithmetic raised; the
+// layer's own conversions raise none.
+TEST_F(FilesDeathTest, FloatingPointNote) {
+  EXPECT_EXIT(([&] {
+                begin_run("hypomean");
+                volatile float zero = 0.0f;
+                const float nan = zero / zero;
+                std::string out;
+                encode_free(out, std::vector<OutItem>{nan, 1.0e-45f});
+                finish();
+              }()),
+              ::testing::ExitedWithCode(kExitSuccess),
+              "^hypomean: note: floating-point exceptions were raised: invalid operation\n$");
+  EXPECT_EXIT(([&] {
+                begin_run("pathfix");
+                InputFile file = InputFile::from_text("infile", "1e-45 0.1 1e-50 1e38\n");
+                float a, b, c, d;
+                read_free_required(file, {a, b, c, d});
+                std::string out;
+                encode_free(out, std::vector<OutItem>{a, b, c, d});
+                encode_fixed(out, Layout("(4F8.3)"), std::vector<OutItem>{a, b, c, d});
+                finish();
+              }()),
+              ::testing::ExitedWithCode(kExitSuccess), "^$");
+  EXPECT_EXIT(([&] {
+                begin_run("mwcalc");
+                volatile float big = 3.0e38f, tiny = 1.0e-30f, one = 1.0f, zero = 0.0f;
+                [[maybe_unused]] volatile float result = one / zero;
+                result = big * big;
+                result = tiny * tiny;
+                finish();
+              }()),
+              ::testing::ExitedWithCode(kExitSuccess),
+              "^mwcalc: note: floating-point exceptions were raised: division by zero, overflow, underflow\n$");
+}
+
+}  // namespace
+}  // namespace record_io

@@ -1,0 +1,201 @@
+// Free-format records: separators, quotes, slashes, values running over
+// records, end of input; and the layout of a free-format output record.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "internal.hpp"
+#include "record_io/record_io.hpp"
+
+namespace record_io {
+namespace {
+
+using detail::read_free_values;
+
+std::string text_of(std::span<const char> text) { return {text.data(), text.size()}; }
+
+// One location record of the averaging program: four reals, six integers.
+struct Location {
+  float reals[4] = {-1, -1, -1, -1};
+  std::int32_t integers[6] = {-1, -1, -1, -1, -1, -1};
+  std::vector<InItem> items() {
+    return {reals[0],    reals[1],    reals[2],    reals[3],    integers[0],
+            integers[1], integers[2], integers[3], integers[4], integers[5]};
+  }
+};
+
+TEST(FreeInput, Separators) {
+  const char* inputs[] = {
+      "12.5 -3.25 8.0 100.0 1 2 3 4 5 6\n",
+      "12.5,-3.25,8.0,100.0,1,2,3,4,5,6\n",
+      "  12.5 ,  -3.25\t8.0 , 100.0\t\t1 2 3 4 5 6   \n",
+      "12.5 -3.25 8.0 100.0\n1 2 3 4 5 6\n",          // over two records
+      "\n\n12.5 -3.25\n\n8.0 100.0 1 2 3 4 5 6\n",     // empty records passed over
+      "12.5 -3.25 8.0 100.0 1 2 3 4 5 6 7 8\n",       // the rest of the record is skipped
+      "12.5 -3.25 8.0 100.0 1 2 3 4 5 6\r\n",
+      "12.5 -3.25 8.0 100.0 1 2 3 4 5 6",             // no line end
+      "1.25E1 -3.25 8 1D2 +1 2 3 4 5 6\n",
+  };
+  for (const char* input : inputs) {
+    InputFile file = InputFile::from_text("t1", input);
+    Location location;
+    const auto items = location.items();
+    const auto outcome = read_free_values(file, items);
+    ASSERT_FALSE(outcome.error) << input;
+    EXPECT_EQ(outcome.read.status, ReadStatus::record) << input;
+    EXPECT_EQ(outcome.read.values_read, 10u);
+    EXPECT_EQ(location.reals[0], 12.5f) << input;
+    EXPECT_EQ(location.reals[1], -3.25f) << input;
+    EXPECT_EQ(location.reals[3], 100.0f) << input;
+    EXPECT_EQ(location.integers[0], 1) << input;
+    EXPECT_EQ(location.integers[5], 6) << input;
+    EXPECT_FALSE(file.has_more_records()) << input;
+  }
+}
+
+// Each read starts at a new record; whatever followed the last value is gone.
+TEST(FreeInput, ReadsStartAtTheNextRecord) {
+  InputFile file = InputFile::from_text("t1", "1 2 3\n4 5\n6\n");
+  std::int32_t a = 0, b = 0;
+  ASSERT_EQ(read_free_values(file, std::vector<InItem>{a}).read.status, ReadStatus::record);
+  EXPECT_EQ(a, 1);
+  ASSERT_EQ(read_free_values(file, std::vector<InItem>{a, b}).read.status, ReadStatus::record);
+  EXPECT_EQ(a, 4);
+  EXPECT_EQ(b, 5);
+  ASSERT_EQ(read_free_values(file, std::vector<InItem>{a, b}).read.status, ReadStatus::end_of_input);
+  EXPECT_EQ(a, 6);  // values read before the end stay
+  EXPECT_EQ(b, 5);
+}
+
+TEST(FreeInput, NoItemsConsumeExactlyOneRecord) {
+  InputFile file = InputFile::from_text("infile", "0 0.5 3\n\n1.0\n");
+  float h = 0, step = 0, amplitude = 0;
+  std::int32_t count = 0;
+  ASSERT_EQ(read_free_values(file, std::vector<InItem>{h, step, count}).read.status, ReadStatus::record);
+  ASSERT_EQ(read_free_values(file, {}).read.status, ReadStatus::record);  // the blank record
+  ASSERT_EQ(read_free_values(file, std::vector<InItem>{amplitude}).read.status, ReadStatus::record);
+  EXPECT_EQ(amplitude, 1.0f);
+  EXPECT_EQ(read_free_values(file, {}).read.status, ReadStatus::end_of_input);
+}
+
+TEST(FreeInput, SlashEndsTheRead) {
+  InputFile file = InputFile::from_text("t1", "1.5 2.5 / 9 9 9\n7 8\n");
+  Location location;
+  const auto items = location.items();
+  const auto outcome = read_free_values(file, items);
+  EXPECT_EQ(outcome.read.status, ReadStatus::record);
+  EXPECT_EQ(outcome.read.values_read, 2u);
+  EXPECT_EQ(location.reals[1], 2.5f);
+  EXPECT_EQ(location.reals[2], -1.0f);  // not reached: keeps its value
+  EXPECT_EQ(location.integers[0], -1);
+  std::int32_t next = 0;
+  ASSERT_EQ(read_free_values(file, std::vector<InItem>{next}).read.status, ReadStatus::record);
+  EXPECT_EQ(next, 7);
+}
+
+// A comma that does not follow a value is a null value: its item keeps what it had.
+TEST(FreeInput, NullValuesBetweenCommas) {
+  InputFile file = InputFile::from_text("t", "1,,3\n,5 , , 7\n");
+  std::int32_t a = -1, b = -1, c = -1;
+  ASSERT_EQ(read_free_values(file, std::vector<InItem>{a, b, c}).read.status, ReadStatus::record);
+  EXPECT_EQ(a, 1);
+  EXPECT_EQ(b, -1);
+  EXPECT_EQ(c, 3);
+  ASSERT_EQ(read_free_values(file, std::vector<InItem>{a, b, c}).read.status, ReadStatus::record);
+  EXPECT_EQ(a, 1);
+  EXPECT_EQ(b, 5);
+  EXPECT_EQ(c, 3);
+}
+
+TEST(FreeInput, CharacterValues) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"ABCDEF 1\n", "ABCD"},       // cut to the item's length
+      {"AB 1\n", "AB  "},           // padded with blanks
+      {"'A B' 1\n", "A B "},        // a quoted value may hold blanks
+      {"\"X,Y\" 1\n", "X,Y "},      // and commas
+      {"'It''s' 1\n", "It's"},      // a doubled delimiter stands for one
+      {"'' 1\n", "    "},
+      {"AB,1\n", "AB  "},
+      {"MAD\n1\n", "MAD "},
+  };
+  for (const auto& [input, expected] : cases) {
+    InputFile file = InputFile::from_text("tempo2.dat", input);
+    Text<4> code{};
+    std::int32_t number = 0;
+    const auto outcome = read_free_values(file, std::vector<InItem>{code, number});
+    ASSERT_FALSE(outcome.error) << input;
+    EXPECT_EQ(text_of(code), expected) << input;
+    EXPECT_EQ(number, 1) << input;
+  }
+}
+
+TEST(FreeInput, BadValuesNameLineColumnsAndText) {
+  struct Case {
+    const char* input;
+    long line;
+    std::size_t first, last;
+    const char* message;
+  };
+  const Case cases[] = {
+      {"1.5 abc\n", 1, 5, 7, "cannot read \"abc\" as an integer"},
+      {"abc 1\n", 1, 1, 3, "cannot read \"abc\" as a number"},
+      {"1.5\n\n  7.25 2\n", 3, 3, 6, "cannot read \"7.25\" as an integer"},
+      {"1.5 99999999999\n", 1, 5, 15, "integer \"99999999999\" is out of range (allowed: -2147483648 to 2147483647)"},
+      {"1e39 1\n", 1, 1, 4, "number \"1e39\" is beyond the range of a real"},
+      {"'1.5' 1\n", 1, 1, 5, "cannot read \"'1.5'\" as a number"},
+  };
+  for (const auto& c : cases) {
+    InputFile file = InputFile::from_text("t1", c.input);
+    float real = 0;
+    std::int32_t integer = 0;
+    const auto outcome = read_free_values(file, std::vector<InItem>{real, integer});
+    ASSERT_TRUE(outcome.error) << c.input;
+    EXPECT_EQ(outcome.error_line, c.line) << c.input;
+    EXPECT_EQ(outcome.error->first_column, c.first) << c.input;
+    EXPECT_EQ(outcome.error->last_column, c.last) << c.input;
+    EXPECT_EQ(outcome.error->message, c.message) << c.input;
+  }
+}
+
+TEST(FreeInput, EndOfInputKeepsValuesRead) {
+  const std::pair<const char*, std::size_t> cases[] = {
+      {"", 0}, {"\n\n  \n", 0}, {"1.5 2.5\n", 2}, {"1.5 2.5 3.5 4.5 7 8 9\n", 7},
+  };
+  for (const auto& [input, read] : cases) {
+    InputFile file = InputFile::from_text("t1", input);
+    Location location;
+    const auto items = location.items();
+    const auto outcome = read_free_values(file, items);
+    EXPECT_EQ(outcome.read.status, ReadStatus::end_of_input) << input;
+    EXPECT_EQ(outcome.read.values_read, read) << input;
+    if (read >= 2) {
+      EXPECT_EQ(location.reals[1], 2.5f);
+    }
+    if (read == 7) {
+      EXPECT_EQ(location.integers[2], 9);
+    }
+  }
+}
+
+std::string free_record(std::initializer_list<OutItem> items) {
+  std::string out;
+  encode_free(out, items);
+  return out;
+}
+
+TEST(FreeOutput, Records) {
+  EXPECT_EQ(free_record({"Buscando en ", "ABCD", "P"}), " Buscando en ABCDP");
+  EXPECT_EQ(free_record({"Coincidencia en ", "ABCD", "S"}), " Coincidencia en ABCDS");
+  EXPECT_EQ(free_record({"Promediando ", 3, " datos"}), " Promediando            3  datos");
+  EXPECT_EQ(free_record({"Promediando ", 10, " datos"}).size(), 32u);
+  EXPECT_EQ(free_record({1.5f}), "   1.50000000    ");
+  EXPECT_EQ(free_record({0.5f}), "  0.500000000    ");
+  EXPECT_EQ(free_record({"Mo = ", 8.78948e19f}), " Mo =    8.78948012E+19");
+  EXPECT_EQ(free_record({1.0f, 2}), "   1.00000000               2");
+  EXPECT_EQ(free_record({}), " ");
+}
+
+}  // namespace
+}  // namespace record_io

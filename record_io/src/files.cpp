@@ -187,6 +187,13 @@ bool OutputFile::close() noexcept {
 void begin_run(std::string_view program_name) {
   detail::set_program_name(program_name);
   detail::clear_float_exceptions();
+  // A program started with standard input, output or error closed would hand
+  // that descriptor to the first file it opens, and write its messages into
+  // it: fill the gaps with /dev/null.
+  for (int descriptor = STDIN_FILENO; descriptor <= STDERR_FILENO; ++descriptor) {
+    if (::fcntl(descriptor, F_GETFD) < 0 && errno == EBADF)
+      ::open("/dev/null", descriptor == STDIN_FILENO ? O_RDONLY : O_WRONLY);
+  }
 }
 
 InputFile open_input(std::string_view name) {
@@ -232,10 +239,15 @@ FreeRead read_free(InputFile& file, std::initializer_list<InItem> items) {
 }
 
 void read_free_required(InputFile& file, std::initializer_list<InItem> items) {
-  const FreeRead read = read_free(file, items);
-  if (read.status == ReadStatus::record) return;
-  fail_end_of_file(file, "expected " + std::to_string(items.size()) + (items.size() == 1 ? " value" : " values") +
-                             ", found " + std::to_string(read.values_read));
+  const detail::FreeReadOutcome outcome = detail::read_free_values(file, items);
+  if (outcome.error) fail(location_of(file, outcome.error_line), detail::describe(*outcome.error));
+  if (outcome.read.values_read == items.size()) return;
+  const std::string counts = "expected " + std::to_string(items.size()) + (items.size() == 1 ? " value" : " values") +
+                             ", found " + std::to_string(outcome.read.values_read);
+  if (outcome.read.status == ReadStatus::end_of_input) fail_end_of_file(file, counts);
+  // A slash or an empty value between commas left a value the program needs unset.
+  fail(location_of(file, file.line_number()),
+       counts + (outcome.ended_by_slash ? " before a slash" : " (an empty value between commas)"));
 }
 
 void write_fixed(OutputFile& file, const Layout& layout, std::initializer_list<OutItem> items) {

@@ -14,6 +14,7 @@ namespace {
 // The denormal-operand flag has no name in <cfenv>: it is bit 1 of both the
 // SSE control/status register and the x87 status word.
 constexpr unsigned kDenormalFlag = 0x02u;
+constexpr unsigned kInexactFlag = 0x20u;
 constexpr unsigned kSseFlagMask = 0x3fu;
 
 unsigned x87_status_word() noexcept {
@@ -54,7 +55,11 @@ std::string raised_float_exceptions() {
 
 #ifdef RECORD_IO_X86
 FloatFlagsGuard::FloatFlagsGuard() noexcept : saved_(_mm_getcsr()) {}
-FloatFlagsGuard::~FloatFlagsGuard() { _mm_setcsr(saved_); }
+// Writing the register is slow; inexact results are never reported, so only
+// another flag raised by the conversion calls for it.
+FloatFlagsGuard::~FloatFlagsGuard() {
+  if (((_mm_getcsr() ^ saved_) & ~kInexactFlag) != 0) _mm_setcsr(saved_);
+}
 #else
 FloatFlagsGuard::FloatFlagsGuard() noexcept {
   fexcept_t flags;

@@ -76,8 +76,8 @@ namespace detail {
 
 FreeReadOutcome read_free_values(InputFile& file, std::span<const InItem> items) {
   const FloatFlagsGuard flags;
-  FreeReadOutcome outcome{{ReadStatus::record, 0}, std::nullopt, 0};
-  std::size_t& filled = outcome.read.values_read;
+  FreeReadOutcome outcome{{ReadStatus::record, 0}, std::nullopt, 0, false};
+  std::size_t filled = 0;  // items passed, null values included
   if (items.empty()) {
     if (!file.next_record()) outcome.read.status = ReadStatus::end_of_input;
     return outcome;
@@ -99,7 +99,10 @@ FreeReadOutcome read_free_values(InputFile& file, std::span<const InItem> items)
         ++at;
         continue;
       }
-      if (c == '/') return outcome;  // the rest of the record is skipped
+      if (c == '/') {
+        outcome.ended_by_slash = true;
+        return outcome;  // the rest of the record is skipped
+      }
       if (c == ',') {
         ++at;
         if (after_value) {
@@ -124,6 +127,7 @@ FreeReadOutcome read_free_values(InputFile& file, std::span<const InItem> items)
           }
         }
         ++filled;
+        ++outcome.read.values_read;
         after_value = true;
       }
       if (filled == items.size()) return outcome;  // the rest of the record is skipped

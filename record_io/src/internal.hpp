@@ -36,6 +36,7 @@ struct FreeReadOutcome {
   FreeRead read;
   std::optional<FieldError> error;
   long error_line = 0;
+  bool ended_by_slash = false;
 };
 
 FreeReadOutcome read_free_values(InputFile& file, std::span<const InItem> items);

@@ -184,6 +184,46 @@ TEST_F(FilesDeathTest, UnexpectedEndOfFile) {
               "t1.promedio: end of file \\(the file is empty\\): expected 1 value, found 0\n$");
 }
 
+// A required value that a slash or an empty value between commas leaves
+// unset is as missing as one after the end of the file.
+TEST_F(FilesDeathTest, RequiredValuesLeftUnset) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"\n / 2.0\n", "^mwcalc: t1.promedio:2: expected 1 value, found 0 before a slash\n$"},
+      {"1.5,,2.5\n", "^mwcalc: t1.promedio:1: expected 3 values, found 2 \\(an empty value between commas\\)\n$"},
+  };
+  for (const auto& [text, message] : cases) {
+    EXPECT_EXIT(([&] {
+                  begin_run("mwcalc");
+                  InputFile file = InputFile::from_text("t1.promedio", text);
+                  float a = 0, b = 0, c = 0;
+                  if (std::string_view(text).find(',') == std::string_view::npos) {
+                    read_free_required(file, {a});
+                  } else {
+                    read_free_required(file, {a, b, c});
+                  }
+                  std::exit(0);
+                }()),
+                ::testing::ExitedWithCode(kExitFailure), message);
+  }
+}
+
+// Started with standard output closed, a program must not write its
+// standard output into the first file it opens.
+TEST_F(FilesDeathTest, ClosedStandardOutputIsNotReusedForAFile) {
+  WorkDir dir;
+  const std::string name = dir.file("res.dat").string();
+  EXPECT_EXIT(([&] {
+                ::close(STDOUT_FILENO);
+                begin_run("hypomean");
+                OutputFile out = open_output(name);
+                write_free(standard_output(), {"to standard output"});
+                write_free(out, {"to the file"});
+                finish();
+              }()),
+              ::testing::ExitedWithCode(kExitSuccess), "^$");
+  EXPECT_EQ(dir.read("res.dat"), " to the file\n");
+}
+
 // The note names the exceptions the program's arithmetic raised; the
 // layer's own conversions raise none.
 TEST_F(FilesDeathTest, FloatingPointNote) {

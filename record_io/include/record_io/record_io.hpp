@@ -295,7 +295,7 @@ ReadStatus read_fixed(InputFile& file, const Layout& layout, std::initializer_li
 
 struct FreeRead {
   ReadStatus status;
-  std::size_t values_read;  // items that received a value before the read ended
+  std::size_t values_read;  // items that received a value (a null value between commas gives none)
 };
 
 // Reads values in free format from the next record on. Values are separated
@@ -305,8 +305,9 @@ struct FreeRead {
 // skipped. With no items, exactly one record is consumed. Bad data ends the run.
 FreeRead read_free(InputFile& file, std::initializer_list<InItem> items);
 
-// As read_free, where the end of the file is not expected: it ends the run
-// with a message that says how many values were expected and found.
+// As read_free, where the program needs every value: the end of the file, a
+// slash or a null value before the last item ends the run with a message
+// that says how many values were expected and found.
 void read_free_required(InputFile& file, std::initializer_list<InItem> items);
 
 void write_fixed(OutputFile& file, const Layout& layout, std::initializer_list<OutItem> items);

@@ -1,0 +1,51 @@
+// colspace: re-writes the fixed-column table of "varios.dat" into
+// "salida_varios.dat" with one blank between neighbouring columns.
+//
+// Each line holds thirteen text columns side by side, 69 columns in all;
+// columns that touch in the input are separated in the output, 81 columns in
+// all. Every column is copied byte for byte, blanks included: nothing in the
+// table is interpreted, trimmed or justified. The table is streamed one line
+// at a time, and nothing is printed on standard output.
+#include <array>
+#include <cstddef>
+#include <string>
+
+#include "record_io/record_io.hpp"
+
+namespace {
+
+constexpr int kMaxLines = 10000;          // lines converted from "varios.dat"
+constexpr std::size_t kFieldCount = 13;   // columns of the table
+constexpr std::size_t kFieldLength = 20;  // characters held per column; every column is narrower
+
+}  // namespace
+
+int main() {
+  using namespace record_io;
+  begin_run("colspace");
+
+  // The same thirteen widths, packed on input and one blank apart on output.
+  const Layout packed_line{"(A8,A5,A6,A3,A6,A4,A6,A7,A7,A3,A4,A5,A5)"};
+  const Layout spaced_line{"(A8,1x,A5,1x,A6,1x,A3,1x,A6,1x,A4,1x,A6,1x,A7,1x,A7,1x,A3,    1x,A4,1x,A5,1x,A5)"};
+
+  InputFile varios = open_input("varios.dat");
+  OutputFile salida = open_output("salida_varios.dat");
+
+  std::array<Text<kFieldLength>, kFieldCount> f{};  // one line, column by column
+  int converted = 0;
+  while (converted < kMaxLines) {
+    if (read_fixed(varios, packed_line,
+                   {f[0], f[1], f[2], f[3], f[4], f[5], f[6], f[7], f[8], f[9], f[10], f[11], f[12]}) ==
+        ReadStatus::end_of_input)
+      break;
+    write_fixed(salida, spaced_line, {f[0], f[1], f[2], f[3], f[4], f[5], f[6], f[7], f[8], f[9], f[10], f[11], f[12]});
+    ++converted;
+  }
+  if (converted == kMaxLines && varios.has_more_records())
+    warn(location_of(varios, kMaxLines + 1), "more than " + std::to_string(kMaxLines) + " lines; only the first " +
+                                                 std::to_string(kMaxLines) + " were converted");
+
+  close_file(varios);
+  close_file(salida);
+  finish();
+}

@@ -1,0 +1,104 @@
+// pathfix: corrects the amplitude spectrum of "infile" for geometric spreading
+// and anelastic attenuation along the source-station path whose distance
+// components stand in "t1dhp", and writes the corrected spectrum to "oufile".
+//
+// Each amplitude a at frequency f becomes
+//   y = a * R * exp(pi * f * R / (Q(f) * beta)),   Q(f) = 230 * f^1.01,
+// with R the path length in centimetres and beta the shear-wave velocity. The
+// first frequency of the spectrum goes to standard output.
+//
+// Every value is single precision and every operation is rounded in the order
+// written here: the corrected amplitudes depend on that order.
+#include <array>
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "record_io/record_io.hpp"
+
+namespace {
+
+constexpr std::int32_t kMaxAmplitudes = 100000;  // samples held in the tables
+// The header counts one sample more than the amplitudes that follow it.
+constexpr std::int32_t kMaxSampleCount = kMaxAmplitudes + 1;
+
+constexpr float kShearVelocity = 320000.0f;  // beta, centimetres per second
+constexpr float kPi = 3.14159f;              // the value used for pi in the attenuation term
+constexpr float kQCoefficient = 230.0f;      // Q(f) = 230 * f^1.01
+constexpr float kQExponent = 1.01f;
+constexpr float kMetresPerKilometre = 1000.0f;  // the distance components are in kilometres,
+constexpr float kCentimetresPerMetre = 100.0f;  // the path length in centimetres
+
+}  // namespace
+
+int main() {
+  using namespace record_io;
+  begin_run("pathfix");
+
+  InputFile spectrum = open_input("infile");
+  OutputFile corrected = open_output("oufile");
+  InputFile distance = open_input("t1dhp");
+
+  float d1 = 0.0f;  // distance components, kilometres
+  float d2 = 0.0f;
+  read_free_required(distance, {d1, d2});
+  close_file(distance);
+
+  // Path length in centimetres: the root is scaled in two steps, as kilometres
+  // to metres and metres to centimetres.
+  const float path_length = (sqrtf(d1 * d1 + d2 * d2) * kMetresPerKilometre) * kCentimetresPerMetre;
+
+  // Header: a value that is not used, the frequency step and the sample count.
+  float unused = 0.0f;
+  float step = 0.0f;
+  std::int32_t sample_count = 0;
+  read_free_required(spectrum, {unused, step, sample_count});
+  // A larger count would overrun the tables: refuse it before reading any
+  // amplitude, so that "oufile" receives nothing.
+  if (sample_count > kMaxSampleCount) {
+    const std::string limit = std::to_string(kMaxSampleCount);
+    fail(location_of(spectrum, spectrum.line_number()),
+         "sample count is too large: " + std::to_string(sample_count) + " (allowed: at most " + limit + ")");
+  }
+  // The record after the header is passed over whatever it holds, but it must exist.
+  if (read_free(spectrum, {}).status == ReadStatus::end_of_input)
+    fail_end_of_file(spectrum, "expected the record that follows the header");
+
+  // The amplitudes of samples 1 to n - 1; a count of 1 or less gives none
+  // (taken without computing n - 1, which overflows for the smallest count).
+  const std::int32_t amplitude_count = sample_count > 1 ? sample_count - 1 : 0;
+  static std::array<float, kMaxAmplitudes> amplitude{};
+  static std::array<float, kMaxAmplitudes> frequency{};  // hertz
+  // The frequency is accumulated by repeated addition of the step, so later
+  // samples carry the rounding of every addition before them.
+  float sum = 0.0f;
+  for (std::int32_t i = 0; i < amplitude_count; ++i) {
+    const auto k = static_cast<std::size_t>(i);
+    if (read_free(spectrum, {amplitude[k]}).status == ReadStatus::end_of_input)
+      fail_end_of_file(spectrum, "expected " + std::to_string(amplitude_count) +
+                                     (amplitude_count == 1 ? " amplitude" : " amplitudes") + ", found " +
+                                     std::to_string(i));
+    sum = step + sum;
+    frequency[k] = sum;
+  }
+  close_file(spectrum);
+
+  // All input is read; now the corrected spectrum is written.
+  for (std::int32_t i = 0; i < amplitude_count; ++i) {
+    const auto k = static_cast<std::size_t>(i);
+    const float f = frequency[k];
+    const float power = powf(f, kQExponent);
+    const float quality = kQCoefficient * power;
+    const float spread = amplitude[k] * path_length;
+    const float exponent = ((f * kPi) * path_length) / (quality * kShearVelocity);
+    const float y = expf(exponent) * spread;
+    write_free(corrected, {y});
+  }
+  // The first frequency: the step when at least one amplitude was read, else
+  // the zero the table starts with.
+  write_free(standard_output(), {frequency[0]});
+
+  close_file(corrected);
+  finish();
+}

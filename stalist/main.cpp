@@ -1,0 +1,65 @@
+// stalist: converts the station list of "tempo2.dat" into the fixed-column
+// station lines of "estaciones_2.txt".
+//
+// Each entry of the list gives, in free format, a four-character station
+// code, the longitude and the latitude as whole degrees and decimal minutes,
+// and the elevation in metres. Each station line gives the code, the latitude
+// before the longitude, and the elevation, between two fixed texts; a value
+// too wide for its field shows as asterisks. Nothing is computed and no value
+// is checked for range or sign.
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "record_io/record_io.hpp"
+
+namespace {
+
+constexpr int kMaxStations = 100;  // entries converted from "tempo2.dat"
+
+// The texts that every station line carries around its values, after the
+// code (11 columns) and after the elevation (43 columns).
+constexpr std::string_view kTextAfterCode{"  IS  VNE  "};
+constexpr std::string_view kTextAfterElevation{"0.0     0.00  0.00  0.00  0.00 0  1.00--SHE"};
+
+}  // namespace
+
+int main() {
+  using namespace record_io;
+  begin_run("stalist");
+
+  const Layout station_line{"(A4,A11,I2,F8.4,1X,I3,F8.4,1X,I4,A43)"};
+
+  InputFile tempo2 = open_input("tempo2.dat");
+  OutputFile stations = open_output("estaciones_2.txt");
+
+  // One entry at a time. A value that a read leaves unset (a slash ends the
+  // entry early, or a null value between commas) keeps the previous entry's
+  // value; before the first entry that is blanks and zeros.
+  Text<4> code = blank_text<4>();
+  std::int32_t lon_degrees = 0;
+  float lon_minutes = 0.0f;
+  std::int32_t lat_degrees = 0;
+  float lat_minutes = 0.0f;
+  std::int32_t elevation_m = 0;
+
+  int count = 0;
+  while (count < kMaxStations) {
+    // An entry cut short by the end of the list gives no line.
+    if (read_free(tempo2, {code, lon_degrees, lon_minutes, lat_degrees, lat_minutes, elevation_m}).status ==
+        ReadStatus::end_of_input)
+      break;
+    write_fixed(
+        stations, station_line,
+        {code, kTextAfterCode, lat_degrees, lat_minutes, lon_degrees, lon_minutes, elevation_m, kTextAfterElevation});
+    ++count;
+  }
+  // Trailing blank lines are no further entries.
+  if (count == kMaxStations && !tempo2.only_blanks_remain())
+    warn(tempo2.name(), "more than " + std::to_string(kMaxStations) + " station entries; only the first " +
+                            std::to_string(kMaxStations) + " were written");
+
+  close_file(tempo2);
+  // "estaciones_2.txt" is written out and closed when the run finishes.
+  finish();
+}

@@ -1,0 +1,335 @@
+// pathfix, run as a real process: the corrected spectrum in "oufile", the
+// first frequency on standard output, its messages and its exit status.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "program_run.hpp"
+
+namespace {
+
+using toolkit_test::lines_of;
+using toolkit_test::run_program;
+using toolkit_test::WorkDir;
+
+// The worked example: distance components 30 and 40 km give a path length of
+// 5000000 cm; amplitudes 1.0 and 2.0 at 0.5 and 1.0 Hz.
+const char* const kWorkedDistance = "30 40\n";
+const char* const kWorkedSpectrum = "0 0.5 3\nany record\n1.0\n2.0\n";
+
+const std::string kZero = "   0.00000000    \n";  // a free-format real 0
+const std::string kNaN = "              NaN\n";
+const std::string kHalf = "  0.500000000    \n";  // the step 0.5 on standard output
+const std::string kInvalidNote = "pathfix: note: floating-point exceptions were raised: invalid operation\n";
+
+std::vector<std::string> records_of(const std::string& text) {
+  std::vector<std::string> records;
+  std::size_t begin = 0;
+  for (std::size_t end; (end = text.find('\n', begin)) != std::string::npos; begin = end + 1)
+    records.push_back(text.substr(begin, end - begin));
+  return records;
+}
+
+// The value of a free-format real record, which has 9 significant digits and
+// so gives back the single-precision value written.
+float value_of(const std::string& record) { return std::strtof(record.c_str(), nullptr); }
+
+// Whether `found` is `wanted` or one of its two single-precision neighbours.
+bool within_one_ulp(float found, float wanted) {
+  return found == wanted || found == std::nextafter(wanted, 0.0f) || found == std::nextafter(wanted, 1e30f);
+}
+
+// The worked example as stated: 6198737.5 and 12379085.0, within one unit in
+// the last place (the platform's power and exponential functions may differ
+// by that much). An "oufile" of an earlier run is replaced.
+TEST(Pathfix, WorkedExample) {
+  WorkDir dir;
+  dir.write("t1dhp", kWorkedDistance);
+  dir.write("infile", kWorkedSpectrum);
+  dir.write("oufile", lines_of({"old 1", "old 2", "old 3", "old 4"}));
+  const auto run = run_program("pathfix", dir);
+  EXPECT_EQ(run.exit_status, 0);
+  EXPECT_EQ(run.err, "");
+  EXPECT_EQ(run.out, kHalf);
+  const auto records = records_of(dir.read("oufile"));
+  ASSERT_EQ(records.size(), 2u);
+  for (const std::string& record : records) {
+    EXPECT_EQ(record.size(), 17u) << record;  // a blank, 12 columns and 4 blanks
+    EXPECT_EQ(record.substr(13), "    ") << record;
+  }
+  EXPECT_PRED2(within_one_ulp, value_of(records[0]), 6198737.5f) << records[0];
+  EXPECT_PRED2(within_one_ulp, value_of(records[1]), 12379085.0f) << records[1];
+}
+
+// Other ways of writing the worked example's input: "oufile" must be the one
+// the plain worked example gives, record for record (the first `records`).
+struct SameSpectrumCase {
+  const char* name;
+  std::string infile;
+  std::size_t records;  // of the worked example's output
+  std::string out;
+};
+
+class PathfixSameSpectrum : public ::testing::TestWithParam<SameSpectrumCase> {};
+
+TEST_P(PathfixSameSpectrum, GivesTheWorkedExamplesRecords) {
+  const SameSpectrumCase& c = GetParam();
+  WorkDir plain;
+  plain.write("t1dhp", kWorkedDistance);
+  plain.write("infile", kWorkedSpectrum);
+  ASSERT_EQ(run_program("pathfix", plain).exit_status, 0);
+  const auto worked = records_of(plain.read("oufile"));
+  ASSERT_EQ(worked.size(), 2u);
+  std::string expected;
+  for (std::size_t i = 0; i < c.records; ++i) expected += worked[i] + "\n";
+
+  WorkDir dir;
+  dir.write("t1dhp", kWorkedDistance);
+  dir.write("infile", c.infile);
+  const auto run = run_program("pathfix", dir);
+  EXPECT_EQ(run.exit_status, 0);
+  EXPECT_EQ(run.err, "");
+  EXPECT_EQ(run.out, c.out);
+  EXPECT_EQ(dir.read("oufile"), expected);
+}
+
+const SameSpectrumCase kSameSpectrum[] = {
+    // Each amplitude is the first value of its record.
+    {"TwoNumbersOnAnAmplitudeRecord", "0 0.5 3\nx\n1.0 7.0\n2.0,9.0\n", 2, kHalf},
+    // Empty records between amplitudes are not samples.
+    {"BlankRecordsBetweenAmplitudes", "0 0.5 3\nx\n\n1.0\n   \n\t\n\n2.0\n", 2, kHalf},
+    // The record passed over is the one after the count, not after "0 0.5".
+    {"HeaderOverTwoRecords", "0 0.5\n3\n9.0\n1.0\n2.0\n", 2, kHalf},
+    {"HeaderOverThreeRecords", "0\n\n0.5\n3\n9.0\n1.0\n2.0\n", 2, kHalf},
+    // What follows the count on the header record is skipped, and the next
+    // record is still passed over.
+    {"HeaderRecordWithMoreValues", "0 0.5 3 8.0\n9.0\n1.0\n2.0\n", 2, kHalf},
+    // The record after the header is passed over whatever it holds, even
+    // when blank.
+    {"PassedOverRecordHoldsNumbers", "0 0.5 3\n4.0 8.0\n1.0\n2.0\n", 2, kHalf},
+    {"PassedOverRecordIsBlank", "0 0.5 3\n\n1.0\n2.0\n", 2, kHalf},
+    {"PassedOverRecordIsNotNumbers", "0 0.5 3\n'station' ABCD, 1x.5\n1.0\n2.0\n", 2, kHalf},
+    // Records after the last amplitude are never read, whatever they hold.
+    {"RecordsAfterTheLastAmplitudeNotRead", "0 0.5 3\nx\n1.0\n2.0\nnot a number\n3.0\n", 2, kHalf},
+    {"CommasCrlfExponentsAndNoFinalLineEnd", "0.0,.5,3\r\nx\r\n1E0\r\n0.2D+1", 2, kHalf},
+    // A count of 2: one amplitude, one record; the step on standard output.
+    {"CountOfTwo", "0 0.5 2\nx\n1.0\n2.0\n", 1, kHalf},
+};
+
+template <class T>
+std::string case_name(const ::testing::TestParamInfo<T>& param) {
+  return param.param.name;
+}
+
+INSTANTIATE_TEST_SUITE_P(Pathfix, PathfixSameSpectrum, ::testing::ValuesIn(kSameSpectrum), case_name<SameSpectrumCase>);
+
+// Runs whose output depends on no power or exponential function: exact bytes.
+struct ExactCase {
+  const char* name;
+  std::string t1dhp;
+  std::string infile;
+  const char* old_oufile;  // nullptr: no "oufile" before the run
+  std::string oufile;
+  std::string out;
+  std::string err;
+};
+
+class PathfixExact : public ::testing::TestWithParam<ExactCase> {};
+
+TEST_P(PathfixExact, OutputsAndNote) {
+  const ExactCase& c = GetParam();
+  WorkDir dir;
+  dir.write("t1dhp", c.t1dhp);
+  dir.write("infile", c.infile);
+  if (c.old_oufile != nullptr) dir.write("oufile", c.old_oufile);
+  const auto run = run_program("pathfix", dir);
+  EXPECT_EQ(run.exit_status, 0);
+  EXPECT_EQ(run.err, c.err);
+  EXPECT_EQ(run.out, c.out);
+  ASSERT_TRUE(dir.exists("oufile"));
+  EXPECT_EQ(dir.read("oufile"), c.oufile);
+}
+
+const ExactCase kExact[] = {
+    // A count of 1 or less reads no amplitude, writes no record and shows the
+    // zero the frequency table starts with; the record after the header is
+    // still passed over. The smallest count must not wrap round when the
+    // number of amplitudes is taken from it.
+    {"CountOfOne", "30 40\n", "0 0.5 1\nx\n1.0\n", nullptr, "", kZero, ""},
+    {"CountOfZero", "30 40\n", "0 0.5 0\nx\n1.0\n", nullptr, "", kZero, ""},
+    {"NegativeCount", "30 40\n", "0 0.5 -7\nx\n1.0\n", nullptr, "", kZero, ""},
+    {"SmallestCount", "30 40\n", "0 0.5 -2147483648\nx\n1.0\n", nullptr, "", kZero, ""},
+    {"CountOfOneKeepsOldOufile", "30 40\n", "0 0.5 1\n\n", "old\nfile\n", "old\nfile\n", kZero, ""},
+    // A path length of 0 makes every corrected amplitude 0.
+    {"ZeroDistance", "0 0\n", "0 0.5 4\nx\n1.0\n2.5\n0\n", nullptr, kZero + kZero + kZero, kHalf, ""},
+    // A step of 0 gives 0/0 in every exponent, a negative step the power of a
+    // negative frequency: not-a-number, a note, and still status 0.
+    {"StepZero", "30 40\n", "0 0 3\nx\n1.0\n2.0\n", nullptr, kNaN + kNaN, kZero, kInvalidNote},
+    {"NegativeStep", "30 40\n", "0 -0.5 3\nx\n1.0\n2.0\n", "old\n", kNaN + kNaN, " -0.500000000    \n", kInvalidNote},
+    // The distance record: only its first two values count.
+    {"ZeroDistanceWithMoreValuesAndRecords", "0,0 55 km\n12 13\n", "0 0.5 2\nx\n7.0\n", nullptr, kZero, kHalf, ""},
+};
+
+INSTANTIATE_TEST_SUITE_P(Pathfix, PathfixExact, ::testing::ValuesIn(kExact), case_name<ExactCase>);
+
+// The tables hold exactly 100000 amplitudes: a count of 100001 fills them.
+TEST(Pathfix, FullCapacity) {
+  WorkDir dir;
+  dir.write("t1dhp", "0 0\n");
+  std::string spectrum = "0 0.5 100001\nx\n";
+  for (int i = 0; i < 100000; ++i) spectrum += "1.5\n";
+  spectrum += "this record is never read\n";
+  dir.write("infile", spectrum);
+  const auto run = run_program("pathfix", dir);
+  EXPECT_EQ(run.exit_status, 0);
+  EXPECT_EQ(run.err, "");
+  EXPECT_EQ(run.out, kHalf);
+  std::string expected;
+  for (int i = 0; i < 100000; ++i) expected += kZero;
+  EXPECT_EQ(dir.read("oufile"), expected);
+}
+
+// The correction of one sample, operation by operation in single precision.
+// The inputs pass through volatile variables so that the compiler does not
+// evaluate the power and exponential itself, possibly rounding otherwise than
+// the C library the program uses.
+float corrected(float amplitude, float frequency, float path_length) {
+  volatile float a = amplitude;
+  volatile float f = frequency;
+  volatile float r = path_length;
+  const float q = 230.0f * powf(f, 1.01f);
+  const float t = a * r;
+  const float x = ((f * 3.14159f) * r) / (q * 320000.0f);
+  return expf(x) * t;
+}
+
+// The frequency of a sample is the step added up once per sample, in single
+// precision: with a step of 0.1, sample 1000 has 99.9990463, not 100. A path
+// of 12000 km makes the exponent near 49, so that the small difference in
+// frequency shows in the corrected amplitude.
+TEST(Pathfix, FrequencyIsTheAccumulatedSum) {
+  const float path_length = 1.2e9f;
+  const float accumulated = 99.9990463f;
+  ASSERT_NE(corrected(1.0f, accumulated, path_length), corrected(1.0f, 100.0f, path_length));
+
+  WorkDir dir;
+  dir.write("t1dhp", "12000 0\n");
+  std::string spectrum = "0 0.1 1001\nx\n";
+  for (int i = 0; i < 1000; ++i) spectrum += "1\n";
+  dir.write("infile", spectrum);
+  const auto run = run_program("pathfix", dir);
+  EXPECT_EQ(run.exit_status, 0);
+  EXPECT_EQ(run.err, "");
+  EXPECT_EQ(run.out, "  0.100000001    \n");
+  const auto records = records_of(dir.read("oufile"));
+  ASSERT_EQ(records.size(), 1000u);
+  EXPECT_EQ(value_of(records[0]), corrected(1.0f, 0.1f, path_length)) << records[0];
+  EXPECT_EQ(value_of(records[999]), corrected(1.0f, accumulated, path_length)) << records[999];
+}
+
+// Every sample, each operation rounded to single precision in its order. At
+// 150.3 and 12.1 km the path length, scaled in two steps, is 15078628 cm, where
+// one multiplication by 100000 gives 15078629; at this distance a different
+// grouping of the exponent's products changes several samples as well.
+TEST(Pathfix, EveryOperationInSinglePrecisionInItsOrder) {
+  const float path_length = 15078628.0f;
+  volatile float d1 = 150.3f;
+  volatile float d2 = 12.1f;
+  const float root = sqrtf(d1 * d1 + d2 * d2);
+  ASSERT_EQ((root * 1000.0f) * 100.0f, path_length);
+  ASSERT_NE(root * 100000.0f, path_length);
+
+  WorkDir dir;
+  dir.write("t1dhp", "150.3 12.1\n");
+  std::string spectrum = "0 0.25 41\nx\n";
+  for (int i = 1; i <= 40; ++i) spectrum += std::to_string(i) + "\n";
+  dir.write("infile", spectrum);
+  const auto run = run_program("pathfix", dir);
+  EXPECT_EQ(run.exit_status, 0);
+  EXPECT_EQ(run.err, "");
+  EXPECT_EQ(run.out, "  0.250000000    \n");
+  const auto records = records_of(dir.read("oufile"));
+  ASSERT_EQ(records.size(), 40u);
+  for (std::size_t i = 0; i < records.size(); ++i) {
+    const float n = static_cast<float>(i + 1);
+    EXPECT_EQ(value_of(records[i]), corrected(n, 0.25f * n, path_length)) << "sample " << i + 1 << ": " << records[i];
+  }
+}
+
+// Failures: status 1, one line on standard error, nothing on standard output.
+// "oufile" is opened after "infile" and before "t1dhp", and nothing is
+// written to it before all input is read: it is absent when "infile" is
+// missing, and otherwise created empty or left as it was.
+struct FailureCase {
+  const char* name;
+  const char* t1dhp;       // nullptr: no such file
+  const char* infile;      // nullptr: no such file
+  const char* old_oufile;  // nullptr: no "oufile" before the run
+  std::string message;
+};
+
+class PathfixFailures : public ::testing::TestWithParam<FailureCase> {};
+
+TEST_P(PathfixFailures, WriteNoRecord) {
+  const FailureCase& c = GetParam();
+  WorkDir dir;
+  if (c.t1dhp != nullptr) dir.write("t1dhp", c.t1dhp);
+  if (c.infile != nullptr) dir.write("infile", c.infile);
+  if (c.old_oufile != nullptr) dir.write("oufile", c.old_oufile);
+  const auto run = run_program("pathfix", dir);
+  EXPECT_EQ(run.exit_status, 1);
+  EXPECT_EQ(run.out, "");
+  EXPECT_EQ(run.err, c.message);
+  if (c.infile == nullptr && c.old_oufile == nullptr) {
+    EXPECT_FALSE(dir.exists("oufile"));
+  } else {
+    ASSERT_TRUE(dir.exists("oufile"));
+    EXPECT_EQ(dir.read("oufile"), c.old_oufile != nullptr ? c.old_oufile : "");
+  }
+}
+
+const FailureCase kFailures[] = {
+    {"MissingInfile", "30 40\n", nullptr, nullptr, "pathfix: infile: No such file or directory\n"},
+    {"MissingInfileKeepsOldOufile", "30 40\n", nullptr, "old\n", "pathfix: infile: No such file or directory\n"},
+    {"MissingT1dhp", nullptr, kWorkedSpectrum, nullptr, "pathfix: t1dhp: No such file or directory\n"},
+    {"MissingT1dhpKeepsOldOufile", nullptr, kWorkedSpectrum, "old\n", "pathfix: t1dhp: No such file or directory\n"},
+    {"EmptyT1dhp", "", kWorkedSpectrum, nullptr,
+     "pathfix: t1dhp: end of file (the file is empty): expected 2 values, found 0\n"},
+    {"OneDistanceComponent", "30\n\n", kWorkedSpectrum, "old\n",
+     "pathfix: t1dhp: end of file after line 2: expected 2 values, found 1\n"},
+    {"EmptyInfile", "30 40\n", "", nullptr,
+     "pathfix: infile: end of file (the file is empty): expected 3 values, found 0\n"},
+    {"HeaderIncomplete", "30 40\n", "0 0.5\n", "old\n",
+     "pathfix: infile: end of file after line 1: expected 3 values, found 2\n"},
+    // The record after the header must exist, even when no amplitude follows.
+    {"NoRecordAfterHeader", "30 40\n", "0 0.5 3\n", nullptr,
+     "pathfix: infile: end of file after line 1: expected the record that follows the header\n"},
+    {"NoRecordAfterHeaderWithCountOfOne", "30 40\n", "0 0.5 1", "old\n",
+     "pathfix: infile: end of file after line 1: expected the record that follows the header\n"},
+    // Too few amplitudes: how many were expected and how many found.
+    {"AmplitudesEndEarly", "30 40\n", "0 0.5 6\nx\n1.0\n2.0\n\n", "old\n",
+     "pathfix: infile: end of file after line 5: expected 5 amplitudes, found 2\n"},
+    {"OnlyAmplitudeMissing", "30 40\n", "0 0.5 2\nx\n", nullptr,
+     "pathfix: infile: end of file after line 2: expected 1 amplitude, found 0\n"},
+    // A count the tables cannot hold ends the run before any amplitude is
+    // read, at the record holding the count.
+    {"CountAboveCapacity", "30 40\n", "0 0.5 100002\nx\n1.0\n2.0\n", "old\n",
+     "pathfix: infile:1: sample count is too large: 100002 (allowed: at most 100001)\n"},
+    {"LargestCountOnSecondHeaderRecord", "30 40\n", "0 0.5\n2147483647\nx\n1.0\n", nullptr,
+     "pathfix: infile:2: sample count is too large: 2147483647 (allowed: at most 100001)\n"},
+    // Bad data.
+    {"CountWithDecimalPoint", "30 40\n", "0 0.5 3.0\nx\n1.0\n2.0\n", "old\n",
+     "pathfix: infile:1: columns 7-9: cannot read \"3.0\" as an integer\n"},
+    {"AmplitudeNotANumber", "30 40\n", "0 0.5 3\nx\n1.0\nabc\n", nullptr,
+     "pathfix: infile:4: columns 1-3: cannot read \"abc\" as a number\n"},
+    {"DistanceNotANumber", "30 4O\n", kWorkedSpectrum, "old\n",
+     "pathfix: t1dhp:1: columns 4-5: cannot read \"4O\" as a number\n"},
+};
+
+INSTANTIATE_TEST_SUITE_P(Pathfix, PathfixFailures, ::testing::ValuesIn(kFailures), case_name<FailureCase>);
+
+}  // namespace

@@ -1,0 +1,276 @@
+// stalist, run as a real process: its station lines, its messages and its
+// exit status.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "program_run.hpp"
+
+namespace {
+
+using toolkit_test::lines_of;
+using toolkit_test::run_program;
+using toolkit_test::WorkDir;
+
+const std::string kAfterCode = "  IS  VNE  ";                                       // columns 5-15
+const std::string kAfterElevation = "0.0     0.00  0.00  0.00  0.00 0  1.00--SHE";  // columns 43-85
+
+// A station line from the code (columns 1-4) and the text of columns 16-42:
+// latitude degrees and minutes, a blank, longitude degrees and minutes, a
+// blank, elevation.
+std::string station(std::string_view code, std::string_view values) {
+  EXPECT_EQ(code.size(), 4u) << code;
+  EXPECT_EQ(values.size(), 27u) << values;
+  return std::string(code) + kAfterCode + std::string(values) + kAfterElevation + "\n";
+}
+
+// Columns 16-42 of the entry "3 42.15 40 25.3 655".
+const std::string kAbcdValues = "40 25.3000   3 42.1500  655";
+const std::string kAbcdEntry = "ABCD 3 42.15 40 25.3 655\n";
+
+struct Case {
+  const char* name;
+  std::string tempo2;
+  std::string stations;  // "estaciones_2.txt" after the run
+};
+
+class StalistCases : public ::testing::TestWithParam<Case> {};
+
+TEST_P(StalistCases, StationLines) {
+  const Case& c = GetParam();
+  WorkDir dir;
+  dir.write("tempo2.dat", c.tempo2);
+  const auto run = run_program("stalist", dir);
+  EXPECT_EQ(run.exit_status, 0);
+  EXPECT_EQ(run.err, "");
+  EXPECT_EQ(run.out, "");
+  EXPECT_EQ(dir.read("estaciones_2.txt"), c.stations);
+}
+
+const Case kCases[] = {
+    // Written out in full once: every column of the line.
+    {"OneEntry", kAbcdEntry, "ABCD  IS  VNE  40 25.3000   3 42.1500  6550.0     0.00  0.00  0.00  0.00 0  1.00--SHE\n"},
+    {"CodesCutAndPaddedToFour", "ALMER 3 42.15 40 25.3 655\nMAD 3 41.5 40 24.9 667\nX 3 42.15 40 25.3 655\n",
+     station("ALME", kAbcdValues) + station("MAD ", "40 24.9000   3 41.5000  667") + station("X   ", kAbcdValues)},
+    {"QuotedCodesMayHoldBlanks",
+     "'A B' 3 42.15 40 25.3 655\n\"C D\" 3 42.15 40 25.3 655\n' X' 3 42.15 40 25.3 655\n"
+     "'LONGER' 3 42.15 40 25.3 655\n",
+     station("A B ", kAbcdValues) + station("C D ", kAbcdValues) + station(" X  ", kAbcdValues) +
+         station("LONG", kAbcdValues)},
+    // Unquoted, a code's second part is read as the longitude degrees; when
+    // it is an integer every value shifts by one and the last is passed over.
+    {"UnquotedCodeWithIntegerSecondPart", "ST 1 3 42 40 25 655\n" + kAbcdEntry,
+     station("ST  ", "42 40.0000   1  3.0000   25") + station("ABCD", kAbcdValues)},
+    {"EntriesOverSeveralLines",
+     "ABCD\n3 42.15 40 25.3 655\nEFGH 4 10.5\n41 0.25 1200\nIJKL\n5\n1.0\n42\n2.0\n\n300\n" + kAbcdEntry,
+     station("ABCD", kAbcdValues) + station("EFGH", "41  0.2500   4 10.5000 1200") +
+         station("IJKL", "42  2.0000   5  1.0000  300") + station("ABCD", kAbcdValues)},
+    {"ValuesAfterTheSixthArePassedOver",
+     "ABCD 3 42.15 40 25.3 655 999 'not read' 1.5\nEFGH 4 10.5 41 0.25 1200 / ,\n" + kAbcdEntry,
+     station("ABCD", kAbcdValues) + station("EFGH", "41  0.2500   4 10.5000 1200") + station("ABCD", kAbcdValues)},
+    {"BlanksTabsAndCommasSeparate",
+     "ABCD,3,42.15,40,25.3,655\nEFGH\t4 , 10.5  41\t\t0.25 ,1200\n  IJKL   5 1.0 42 2.0 300   \n",
+     station("ABCD", kAbcdValues) + station("EFGH", "41  0.2500   4 10.5000 1200") +
+         station("IJKL", "42  2.0000   5  1.0000  300")},
+    {"BlankLinesArePassedOver", "\n\n" + kAbcdEntry + "   \n\t\n\nEFGH 4 10.5 41 0.25 1200\n\n\n",
+     station("ABCD", kAbcdValues) + station("EFGH", "41  0.2500   4 10.5000 1200")},
+    {"CrLfAndNoFinalLineEnd", "ABCD 3 42.15 40 25.3 655\r\nEFGH 4 10.5 41 0.25 1200",
+     station("ABCD", kAbcdValues) + station("EFGH", "41  0.2500   4 10.5000 1200")},
+    {"NegativeDegrees", "SUR1 -3 42.15 -5 25.3 655\nSUR2 -70 5.5 -33 26.75 520\nWEST -120 0.0 45 0 10\n",
+     station("SUR1", "-5 25.3000  -3 42.1500  655") + station("SUR2", "** 26.7500 -70  5.5000  520") +
+         station("WEST", "45  0.0000 ***  0.0000   10")},
+    // The widest values that fit, and the first that do not, in each field.
+    {"FieldCapacities",
+     "FIT1 999 999.9999 99 -99.9999 9999\nFIT2 -99 -99.9999 -9 999.9999 -999\n"
+     "OVR1 1000 1000 100 -100 10000\nOVR2 -100 -100 -10 1000 -1000\n"
+     "FILL -3 -0.5 40 60.5 1234\nWIDE 2147483647 0 -2147483648 0 12345\n",
+     station("FIT1", "99-99.9999 999999.9999 9999") + station("FIT2", "-9999.9999 -99-99.9999 -999") +
+         station("OVR1", "********** *********** ****") + station("OVR2", "********** *********** ****") +
+         station("FILL", "40 60.5000  -3 -0.5000 1234") + station("WIDE", "**  0.0000 ***  0.0000 ****")},
+    // Minutes are single precision, rounded to four decimals from the binary
+    // value: 0.12345 is stored above the halfway point, 1.00005 below it.
+    {"MinutesRoundedToFourDecimals",
+     "RND1 3 42.15678 40 25.30004 655\nRND2 +3 0.12345 40 1.00005 655\nRND3 3 4.215E1 40 25 655\n"
+     "RND4 3 .5 40 -.5 655\n",
+     station("RND1", "40 25.3000   3 42.1568  655") + station("RND2", "40  1.0000   3  0.1235  655") +
+         station("RND3", "40 25.0000   3 42.1500  655") + station("RND4", "40 -0.5000   3  0.5000  655")},
+    // An item that an entry leaves unset keeps the previous entry's value.
+    {"SlashAndNullValuesKeepPreviousValues", kAbcdEntry + "EFGH 4 /\nIJKL,,,41,,1300\n",
+     station("ABCD", kAbcdValues) + station("EFGH", "40 25.3000   4 42.1500  655") +
+         station("IJKL", "41 25.3000   4 42.1500 1300")},
+    {"UnsetInTheFirstEntryAreBlanksAndZeros", "/\n'XY' 5 /\n" + kAbcdEntry,
+     station("    ", " 0  0.0000   0  0.0000    0") + station("XY  ", " 0  0.0000   5  0.0000    0") +
+         station("ABCD", kAbcdValues)},
+    {"IncompleteLastEntryGivesNoLine", kAbcdEntry + "EFGH 4 10.5 41 0.25\n", station("ABCD", kAbcdValues)},
+    {"EmptyList", "", ""},
+    {"OnlyBlankLines", "\n   \n\t\n\n", ""},
+};
+
+template <class T>
+std::string case_name(const ::testing::TestParamInfo<T>& param) {
+  return param.param.name;
+}
+
+INSTANTIATE_TEST_SUITE_P(Stalist, StalistCases, ::testing::ValuesIn(kCases), case_name<Case>);
+
+// Entries S001, S002, ... all with the values of kAbcdEntry.
+std::string entries(int count, const std::string& after_last_line = "") {
+  std::string text;
+  char code[8];
+  for (int i = 1; i <= count; ++i) {
+    std::snprintf(code, sizeof code, "S%03d", i);
+    text += std::string(code) + " 3 42.15 40 25.3 655";
+    if (i < count) text += "\n";
+  }
+  return text + after_last_line + "\n";
+}
+
+std::string lines_for(int count) {
+  std::string text;
+  char code[8];
+  for (int i = 1; i <= count; ++i) {
+    std::snprintf(code, sizeof code, "S%03d", i);
+    text += station(code, kAbcdValues);
+  }
+  return text;
+}
+
+const std::string kTooMany =
+    "stalist: tempo2.dat: warning: more than 100 station entries; only the first 100 were written\n";
+
+struct ManyCase {
+  const char* name;
+  std::string tempo2;
+  std::string err;
+};
+
+class StalistMany : public ::testing::TestWithParam<ManyCase> {};
+
+TEST_P(StalistMany, OnlyTheFirstHundredEntries) {
+  const ManyCase& c = GetParam();
+  WorkDir dir;
+  dir.write("tempo2.dat", c.tempo2);
+  const auto run = run_program("stalist", dir);
+  EXPECT_EQ(run.exit_status, 0);
+  EXPECT_EQ(run.out, "");
+  EXPECT_EQ(run.err, c.err);
+  EXPECT_EQ(dir.read("estaciones_2.txt"), lines_for(100));
+}
+
+const ManyCase kMany[] = {
+    {"Exactly100", entries(100), ""},
+    {"Exactly100ThenBlankLines", entries(100, "\n\n   \n\t"), ""},
+    // The values after the sixth of the last line are passed over with it.
+    {"Exactly100WithExtraValuesOnTheLast", entries(100, " 1 2 3"), ""},
+    {"Exactly100EachOverSixLines",
+     [] {
+       std::string text = entries(100);
+       std::replace(text.begin(), text.end(), ' ', '\n');
+       return text;
+     }(),
+     ""},
+    {"OneMore", entries(101), kTooMany},
+    {"FiftyMore", entries(150), kTooMany},
+    // An incomplete entry after the hundredth is input left unread as well.
+    {"PartOfOneMore", entries(100, "\nS101 3"), kTooMany},
+};
+
+INSTANTIATE_TEST_SUITE_P(Stalist, StalistMany, ::testing::ValuesIn(kMany), case_name<ManyCase>);
+
+TEST(Stalist, ExistingStationFileIsReplaced) {
+  WorkDir dir;
+  std::string old;
+  for (int i = 0; i < 300; ++i) old += station("OLD" + std::to_string(i % 10), kAbcdValues);
+  dir.write("estaciones_2.txt", old);
+  dir.write("tempo2.dat", kAbcdEntry + "EFGH 4 10.5 41 0.25 1200\n");
+  const auto run = run_program("stalist", dir);
+  EXPECT_EQ(run.exit_status, 0);
+  EXPECT_EQ(dir.read("estaciones_2.txt"),
+            station("ABCD", kAbcdValues) + station("EFGH", "41  0.2500   4 10.5000 1200"));
+}
+
+// A list that gives no entry writes no line: a station file that exists keeps
+// its content, a missing one is created empty.
+TEST(Stalist, NoEntryLeavesAnExistingStationFileAsItWas) {
+  const std::string old = lines_of({"old line 1", "old line 2", "old line 3"});
+  for (const char* list : {"", "\n  \n\t\n", "ABCD 3 42.15\n"}) {
+    WorkDir dir;
+    dir.write("tempo2.dat", list);
+    dir.write("estaciones_2.txt", old);
+    const auto run = run_program("stalist", dir);
+    EXPECT_EQ(run.exit_status, 0) << list;
+    EXPECT_EQ(run.err, "") << list;
+    EXPECT_EQ(dir.read("estaciones_2.txt"), old) << list;
+  }
+}
+
+// Failures: status 1, one line on standard error naming the file, the line,
+// the columns and the value found; the lines of the earlier entries stay.
+struct FailureCase {
+  const char* name;
+  const char* tempo2;                   // nullptr: no such file
+  const char* old_stations;             // nullptr: no such file before the run
+  std::optional<std::string> stations;  // after the run; nullopt: the file must not exist
+  std::string message;
+};
+
+class StalistFailures : public ::testing::TestWithParam<FailureCase> {};
+
+TEST_P(StalistFailures, EndTheRunWithAMessage) {
+  const FailureCase& c = GetParam();
+  WorkDir dir;
+  if (c.tempo2 != nullptr) dir.write("tempo2.dat", c.tempo2);
+  if (c.old_stations != nullptr) dir.write("estaciones_2.txt", c.old_stations);
+  const auto run = run_program("stalist", dir);
+  EXPECT_EQ(run.exit_status, 1);
+  EXPECT_EQ(run.out, "");
+  EXPECT_EQ(run.err, c.message);
+  if (!c.stations) {
+    EXPECT_FALSE(dir.exists("estaciones_2.txt"));
+  } else {
+    EXPECT_EQ(dir.read("estaciones_2.txt"), *c.stations);
+  }
+}
+
+const std::string kAbcdLine = station("ABCD", kAbcdValues);
+const std::string kEfghLine = station("EFGH", "41  0.2500   4 10.5000 1200");
+
+const FailureCase kFailures[] = {
+    {"MissingList", nullptr, nullptr, std::nullopt, "stalist: tempo2.dat: No such file or directory\n"},
+    {"MissingListKeepsOldStations", nullptr, "old\n", "old\n", "stalist: tempo2.dat: No such file or directory\n"},
+    // Five values on a line: the next line's code falls on the elevation.
+    {"CodeFallsOnTheElevation",
+     "ABCD 3 42.15 40 25.3 655\nEFGH 4 10.5 41 0.25 1200\nIJKL 5 1.0 42 2.0\nMNOP 6 2.0 43 3.0 400\n", "old\n",
+     kAbcdLine + kEfghLine, "stalist: tempo2.dat:4: columns 1-4: cannot read \"MNOP\" as an integer\n"},
+    {"UnquotedCodeWithABlank", "ABCD 3 42.15 40 25.3 655\nLA PA -3 42.15 40 25.3 655\n", nullptr, kAbcdLine,
+     "stalist: tempo2.dat:2: columns 4-5: cannot read \"PA\" as an integer\n"},
+    {"DecimalPointInDegrees", "ABCD 3.5 42.15 40 25.3 655\n", nullptr, "",
+     "stalist: tempo2.dat:1: columns 6-8: cannot read \"3.5\" as an integer\n"},
+    {"DecimalPointInElevationKeepsOldStations", "ABCD 3 42.15 40 25.3 655.5\n", "old\n", "old\n",
+     "stalist: tempo2.dat:1: columns 22-26: cannot read \"655.5\" as an integer\n"},
+    {"LettersInMinutes", "ABCD 3 42.15 40 25.3 655\nEFGH 4 1O.5 41 0.25 1200\n", nullptr, kAbcdLine,
+     "stalist: tempo2.dat:2: columns 8-11: cannot read \"1O.5\" as a number\n"},
+    {"QuotedTextWhereANumberIsDue", "ABCD '3' 42.15 40 25.3 655\n", nullptr, "",
+     "stalist: tempo2.dat:1: columns 6-8: cannot read \"'3'\" as an integer\n"},
+    {"ElevationBeyond32Bits", "ABCD 3 42.15 40 25.3 2147483648\n", nullptr, "",
+     "stalist: tempo2.dat:1: columns 22-31: integer \"2147483648\" is out of range (allowed: -2147483648 to "
+     "2147483647)\n"},
+};
+
+INSTANTIATE_TEST_SUITE_P(Stalist, StalistFailures, ::testing::ValuesIn(kFailures), case_name<FailureCase>);
+
+TEST(Stalist, StationFileThatCannotBeWritten) {
+  WorkDir dir;
+  dir.write("tempo2.dat", kAbcdEntry);
+  std::filesystem::create_symlink("/dev/full", dir.file("estaciones_2.txt"));
+  const auto run = run_program("stalist", dir);
+  EXPECT_EQ(run.exit_status, 1);
+  EXPECT_EQ(run.err, "stalist: estaciones_2.txt: No space left on device\n");
+}
+
+}  // namespace

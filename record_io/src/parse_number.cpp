@@ -101,6 +101,78 @@ ParseStatus parse_special(std::string_view text, float& value) {
   return ParseStatus::ok;
 }
 
+// Powers of ten that double precision holds exactly.
+constexpr double kExactPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                                        1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+constexpr int kMaxExactPowerOfTen = 22;
+constexpr std::uint64_t kMaxExactMantissa = std::uint64_t{1} << 53;
+
+// The short forms that make up nearly all data: at most 19 digits and a
+// small exponent. The digits w and the power q give the value w * 10^q in
+// one correctly rounded double-precision operation (both factors are exact
+// doubles), which is then rounded to single precision. Rounding twice gives
+// the correctly rounded real except when the double falls exactly halfway
+// between two reals: no real lies between a value and its nearest double.
+// Those cases, subnormal or huge results, and everything else are left to
+// the general route (returns false).
+bool parse_short_decimal(std::string_view text, std::size_t implied_decimals, float& value) {
+  std::size_t i = 0;
+  const std::size_t size = text.size();
+  bool negative = false;
+  if (text[0] == '-' || text[0] == '+') {
+    negative = text[0] == '-';
+    ++i;
+  }
+  std::uint64_t mantissa = 0;
+  int digits = 0;
+  int fraction_digits = 0;
+  bool point = false;
+  for (; i < size; ++i) {
+    const char c = text[i];
+    if (is_digit(c)) {
+      if (++digits > 19) return false;
+      mantissa = mantissa * 10 + static_cast<std::uint64_t>(c - '0');
+      if (point) ++fraction_digits;
+    } else if (c == '.' && !point) {
+      point = true;
+    } else {
+      break;
+    }
+  }
+  if (digits == 0) return false;
+  int exponent = 0;
+  if (i < size) {
+    const char letter = lower(text[i]);
+    if (letter != 'e' && letter != 'd') return false;
+    bool negative_exponent = false;
+    if (++i < size && (text[i] == '+' || text[i] == '-')) negative_exponent = text[i++] == '-';
+    const std::size_t first = i;
+    for (; i < size && is_digit(text[i]) && i - first < 3; ++i) exponent = exponent * 10 + (text[i] - '0');
+    if (i == first || i != size) return false;
+    if (negative_exponent) exponent = -exponent;
+  }
+  if (!point) fraction_digits = static_cast<int>(implied_decimals > 64 ? 64 : implied_decimals);
+  const int power = exponent - fraction_digits;
+  if (mantissa == 0) {
+    value = negative ? -0.0f : 0.0f;
+    return true;
+  }
+  if (mantissa > kMaxExactMantissa || power < -kMaxExactPowerOfTen || power > kMaxExactPowerOfTen) return false;
+  const double scaled = power < 0 ? static_cast<double>(mantissa) / kExactPowersOfTen[-power]
+                                  : static_cast<double>(mantissa) * kExactPowersOfTen[power];
+  const auto bits = std::bit_cast<std::uint64_t>(scaled);
+  const auto biased_exponent = static_cast<int>(bits >> 52);
+  constexpr int kDoubleBias = 1023;
+  // Normal reals only, and below 2^127 so that rounding cannot overflow.
+  if (biased_exponent < kDoubleBias - 126 || biased_exponent > kDoubleBias + 126) return false;
+  // The 29 bits a real does not keep: exactly half of them set means halfway.
+  constexpr std::uint64_t kDroppedBits = (std::uint64_t{1} << 29) - 1;
+  if ((bits & kDroppedBits) == (std::uint64_t{1} << 28)) return false;
+  const auto rounded = static_cast<float>(scaled);
+  value = negative ? -rounded : rounded;
+  return true;
+}
+
 }  // namespace
 
 ParseStatus parse_integer(std::string_view text, std::int32_t& value) noexcept {
@@ -122,6 +194,9 @@ ParseStatus parse_integer(std::string_view text, std::int32_t& value) noexcept {
 
 ParseStatus parse_real(std::string_view text, std::size_t implied_decimals, float& value) noexcept {
   if (text.empty()) return ParseStatus::syntax;
+
+  if (parse_short_decimal(text, implied_decimals, value)) return ParseStatus::ok;
+
   DecimalForm form;
   if (!split_decimal(text, form)) return parse_special(text, value);
 

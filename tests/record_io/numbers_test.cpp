@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <bit>
+#include <cerrno>
+#include <cstdio>
+#include <vector>
 #include <cmath>
 #include <cstdint>
 #include <limits>
@@ -294,6 +297,58 @@ TEST(IntegerInput, Forms) {
   for (const auto& [text, status] : rejected) {
     std::int32_t value = 0;
     EXPECT_EQ(parse_integer(text, value), status) << text;
+  }
+}
+
+// Decimal texts of every shape against the C library's correctly rounded
+// strtof: short and long digit strings, exponents, and texts at or next to
+// the points halfway between two reals, where rounding through double
+// precision would go wrong.
+TEST(RealInput, AgreesWithCLibrary) {
+  std::mt19937_64 random(1208);
+  std::vector<std::string> texts;
+  char buffer[128];
+  for (int i = 0; i < 60000; ++i) {
+    const float value = std::bit_cast<float>(static_cast<std::uint32_t>(random()));
+    if (!std::isfinite(value)) continue;
+    std::snprintf(buffer, sizeof buffer, "%.*g", static_cast<int>(1 + random() % 12), static_cast<double>(value));
+    texts.emplace_back(buffer);
+    // halfway between this real and the next one up, exactly and nearly
+    const double midpoint = (static_cast<double>(value) + static_cast<double>(std::nextafter(value, kInf))) / 2;
+    for (const int digits : {9, 17, 25, 60}) {
+      std::snprintf(buffer, sizeof buffer, "%.*e", digits, midpoint);
+      texts.emplace_back(buffer);
+    }
+    // 16-digit decimals around the midpoint: some are not the midpoint, yet
+    // their nearest double is.
+    std::snprintf(buffer, sizeof buffer, "%.15e", std::fabs(midpoint));
+    const std::string near = buffer;
+    const auto exponent = std::stoi(near.substr(near.find('e') + 1)) - 15;
+    const long long digits16 = std::stoll(near.substr(0, 1) + near.substr(2, 15));
+    for (long long step = -2; step <= 2; ++step) {
+      std::string text = value < 0 ? "-" : "";
+      text += std::to_string(digits16 + step);
+      text += 'e';
+      text += std::to_string(exponent);
+      texts.push_back(text);
+    }
+    std::snprintf(buffer, sizeof buffer, "%llue%d", static_cast<unsigned long long>(random() % 10000000000000000000ull),
+                  static_cast<int>(random() % 80) - 40);
+    texts.emplace_back(buffer);
+    std::snprintf(buffer, sizeof buffer, "%.*f", static_cast<int>(random() % 8), static_cast<double>(value) * 1e-30);
+    texts.emplace_back(buffer);
+  }
+  for (const std::string& text : texts) {
+    errno = 0;
+    const float expected = std::strtof(text.c_str(), nullptr);
+    float value = 0.0f;
+    const ParseStatus status = parse_real(text, 0, value);
+    if (std::isinf(expected)) {
+      EXPECT_EQ(status, ParseStatus::out_of_range) << text;
+      continue;
+    }
+    ASSERT_EQ(status, ParseStatus::ok) << text;
+    ASSERT_EQ(std::bit_cast<std::uint32_t>(value), std::bit_cast<std::uint32_t>(expected)) << text;
   }
 }
 

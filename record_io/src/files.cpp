@@ -12,12 +12,13 @@
 
 #include "float_flags.hpp"
 #include "internal.hpp"
+#include "text_moves.hpp"
 
 namespace record_io {
 namespace {
 
 constexpr std::size_t kReadChunk = 64 * 1024;     // bytes asked of the system at a time
-constexpr std::size_t kFlushThreshold = 64 * 1024;  // buffered output bytes before a write
+constexpr std::size_t kBufferSize = 64 * 1024;  // output bytes gathered before a write
 
 // Output files not yet closed, written out when the run ends either way.
 std::vector<OutputFile*>& open_outputs() {
@@ -127,41 +128,46 @@ bool InputFile::only_blanks_remain() {
 // ---------------------------------------------------------------------------
 
 OutputFile::OutputFile(std::string name, int descriptor, bool cut_at_first_record)
-    : name_(std::move(name)), descriptor_(descriptor), cut_pending_(cut_at_first_record) {
-  buffer_.reserve(kFlushThreshold + 4096);
+    : name_(std::move(name)), descriptor_(descriptor), cut_pending_(cut_at_first_record), buffer_(kBufferSize) {
   open_outputs().push_back(this);
 }
 
 OutputFile::~OutputFile() { close(); }
 
-std::string& OutputFile::begin_record() {
+char* OutputFile::record_space(std::size_t length) {
   if (!open_) detail::internal_error("a record written to " + name_ + " after it was closed");
   if (cut_pending_) {
     // The first record of the run replaces whatever the file held.
     if (::ftruncate(descriptor_, 0) != 0) fail(name_, system_error());
     cut_pending_ = false;
   }
-  return buffer_;
+  const std::size_t needed = length + 1;  // and the line end
+  if (buffer_.size() - used_ < needed) {
+    if (!flush()) fail(name_, system_error());
+    if (buffer_.size() < needed) buffer_.resize(needed);  // a record longer than the buffer
+  }
+  return buffer_.data() + used_;
 }
 
-void OutputFile::end_record() {
-  buffer_.push_back('\n');
+void OutputFile::commit_record(char* record_end) {
+  *record_end++ = '\n';
+  used_ = static_cast<std::size_t>(record_end - buffer_.data());
   ++records_written_;
-  if (buffer_.size() >= kFlushThreshold && !flush()) fail(name_, system_error());
 }
 
 bool OutputFile::flush() noexcept {
   std::size_t written = 0;
-  while (written < buffer_.size()) {
-    const ssize_t count = ::write(descriptor_, buffer_.data() + written, buffer_.size() - written);
+  while (written < used_) {
+    const ssize_t count = ::write(descriptor_, buffer_.data() + written, used_ - written);
     if (count < 0) {
       if (errno == EINTR) continue;
-      buffer_.erase(0, written);
+      std::memmove(buffer_.data(), buffer_.data() + written, used_ - written);
+      used_ -= written;
       return false;
     }
     written += static_cast<std::size_t>(count);
   }
-  buffer_.clear();
+  used_ = 0;
   return true;
 }
 
@@ -175,7 +181,7 @@ bool OutputFile::close() noexcept {
     ok = false;
     error = errno;
   }
-  buffer_.clear();
+  used_ = 0;
   errno = error;
   return ok;
 }
@@ -251,13 +257,13 @@ void read_free_required(InputFile& file, std::initializer_list<InItem> items) {
 }
 
 void write_fixed(OutputFile& file, const Layout& layout, std::initializer_list<OutItem> items) {
-  encode_fixed(file.begin_record(), layout, items);
-  file.end_record();
+  const std::span<const Field> fields = layout.fields();
+  const std::size_t length = fields.empty() ? 0 : fields.back().column + fields.back().width;
+  file.commit_record(encode_fixed(file.record_space(length + detail::kMoveSlack), layout, items));
 }
 
 void write_free(OutputFile& file, std::initializer_list<OutItem> items) {
-  encode_free(file.begin_record(), items);
-  file.end_record();
+  file.commit_record(encode_free(file.record_space(free_record_capacity(items)), items));
 }
 
 void close_file(InputFile& file) { file.close(); }

@@ -54,19 +54,23 @@ std::string raised_float_exceptions() {
 }
 
 #ifdef RECORD_IO_X86
-FloatFlagsGuard::FloatFlagsGuard() noexcept : saved_(_mm_getcsr()) {}
+FloatFlagsGuard::FloatFlagsGuard(bool active) noexcept : active_(active) {
+  if (active_) saved_ = _mm_getcsr();
+}
 // Writing the register is slow; inexact results are never reported, so only
 // another flag raised by the conversion calls for it.
 FloatFlagsGuard::~FloatFlagsGuard() {
-  if (((_mm_getcsr() ^ saved_) & ~kInexactFlag) != 0) _mm_setcsr(saved_);
+  if (active_ && ((_mm_getcsr() ^ saved_) & ~kInexactFlag) != 0) _mm_setcsr(saved_);
 }
 #else
-FloatFlagsGuard::FloatFlagsGuard() noexcept {
+FloatFlagsGuard::FloatFlagsGuard(bool active) noexcept : active_(active) {
+  if (!active_) return;
   fexcept_t flags;
   std::fegetexceptflag(&flags, FE_ALL_EXCEPT);
   saved_ = static_cast<unsigned>(flags);
 }
 FloatFlagsGuard::~FloatFlagsGuard() {
+  if (!active_) return;
   const auto flags = static_cast<fexcept_t>(saved_);
   std::fesetexceptflag(&flags, FE_ALL_EXCEPT);
 }

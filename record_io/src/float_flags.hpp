@@ -17,15 +17,17 @@ std::string raised_float_exceptions();
 // Keeps the flags as they were on entry to a conversion: converting a value
 // to or from text is no arithmetic of the program and must not raise flags
 // the program's own arithmetic did not.
+// `active` false: nothing to guard (a record with no number in it).
 class FloatFlagsGuard {
  public:
-  FloatFlagsGuard() noexcept;
+  explicit FloatFlagsGuard(bool active = true) noexcept;
   ~FloatFlagsGuard();
   FloatFlagsGuard(const FloatFlagsGuard&) = delete;
   FloatFlagsGuard& operator=(const FloatFlagsGuard&) = delete;
 
  private:
-  unsigned saved_;
+  bool active_;
+  unsigned saved_ = 0;
 };
 
 }  // namespace record_io::detail

@@ -19,6 +19,7 @@ namespace {
 __extension__ typedef unsigned __int128 uint128;
 
 constexpr int kMaxPowerOfFive = 55;  // 5^55 < 2^128
+constexpr int kMaxPowerOfFiveIn64Bits = 17;  // m * 5^17 < 2^64 for every m below 2^24
 constexpr int kMaxPowerOfTen = 38;   // 10^38 < 2^127
 
 constexpr std::array<uint128, kMaxPowerOfFive + 1> kPowersOfFive = [] {
@@ -27,6 +28,8 @@ constexpr std::array<uint128, kMaxPowerOfFive + 1> kPowersOfFive = [] {
   for (std::size_t i = 1; i < powers.size(); ++i) powers[i] = powers[i - 1] * 5;
   return powers;
 }();
+
+constexpr char kSixteenBlankColumns[17] = "                ";
 
 constexpr std::uint64_t kNineDigitFloor = 100'000'000;   // 10^8
 constexpr std::uint64_t kNineDigitCeiling = 1'000'000'000;  // 10^9
@@ -109,6 +112,17 @@ bool scale_and_round(BinaryValue value, int p, std::uint64_t& result) {
     result = 0;
     return true;
   }
+  if (p >= 0 && p <= kMaxPowerOfFiveIn64Bits && p + q < 0 && p + q > -64) {
+    // The common case: m * 5^p fits in 64 bits and a right shift of under
+    // 64 bits gives the result.
+    const std::uint64_t x = m * static_cast<std::uint64_t>(kPowersOfFive[static_cast<std::size_t>(p)]);
+    const int count = -(p + q);
+    const std::uint64_t quotient = x >> count;
+    const std::uint64_t remainder = x & ((std::uint64_t{1} << count) - 1);
+    const std::uint64_t half = std::uint64_t{1} << (count - 1);
+    result = quotient + ((remainder > half || (remainder == half && (quotient & 1u) != 0)) ? 1 : 0);
+    return true;
+  }
   if (p >= 0) {
     if (p > kMaxPowerOfFive) return false;
     // m * 10^p * 2^q = (m * 5^p) * 2^(p + q)
@@ -135,15 +149,41 @@ bool scale_and_round(BinaryValue value, int p, std::uint64_t& result) {
   return true;
 }
 
-// Decimal digits of `value` at the end of the 20-byte `buffer`; returns the
-// number written.
+constexpr char kDigitPairs[] =
+    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+    "8081828384858687888990919293949596979899";
+
+// Decimal digits of `value` at the end of the 20-byte `buffer`, two at a
+// time; returns the number written.
 std::size_t write_digits(char (&buffer)[20], std::uint64_t value) {
   std::size_t at = sizeof buffer;
-  do {
-    buffer[--at] = static_cast<char>('0' + value % 10);
-    value /= 10;
-  } while (value != 0);
+  while (value >= 100) {
+    const auto pair = static_cast<std::size_t>(value % 100) * 2;
+    value /= 100;
+    at -= 2;
+    std::memcpy(buffer + at, kDigitPairs + pair, 2);
+  }
+  if (value >= 10) {
+    at -= 2;
+    std::memcpy(buffer + at, kDigitPairs + value * 2, 2);
+  } else {
+    buffer[--at] = static_cast<char>('0' + value);
+  }
   return sizeof buffer - at;
+}
+
+// The nine digits of 10^8 <= value < 10^9 at `out`, in 32-bit arithmetic.
+void write_nine_digits(char* out, std::uint32_t value) {
+  const std::uint32_t head = value / 100000000;
+  const std::uint32_t rest = value % 100000000;
+  const std::uint32_t high = rest / 10000;
+  const std::uint32_t low = rest % 10000;
+  out[0] = static_cast<char>('0' + head);
+  std::memcpy(out + 1, kDigitPairs + high / 100 * 2, 2);
+  std::memcpy(out + 3, kDigitPairs + high % 100 * 2, 2);
+  std::memcpy(out + 5, kDigitPairs + low / 100 * 2, 2);
+  std::memcpy(out + 7, kDigitPairs + low % 100 * 2, 2);
 }
 
 void fill_asterisks(char* out, std::size_t width) { std::memset(out, '*', width); }
@@ -241,64 +281,72 @@ void format_free_real(char* out, float value) noexcept {
   if (is_nan(bits)) return put_right(out, kFreeRealWidth, "NaN");
   if (is_infinite(bits)) return put_right(out, kFreeRealWidth, negative ? "-Infinity" : "Infinity");
 
-  char text[kFreeRealWidth];
-  std::size_t length = 0;
-  if (negative) text[length++] = '-';
+  std::memset(out, ' ', kFreeRealWidth);
   const BinaryValue binary = decompose(bits);
   if (binary.mantissa == 0) {
-    std::memcpy(text + length, "0.00000000", 10);
-    length += 10;
-  } else {
-    // Decimal exponent e of the value rounded to 9 digits: digits =
-    // round(v * 10^(8 - e)) lies in [10^8, 10^9). Start from the estimate
-    // floor(log10(2^b)) for the leading bit b; it is at most one too small.
-    const int leading_bit = binary.exponent + (31 - std::countl_zero(binary.mantissa));
-    int exponent = (leading_bit * 78913) >> 18;
-    std::uint64_t digits = 0;
-    for (;;) {
-      scale_and_round(binary, 8 - exponent, digits);
-      if (digits >= kNineDigitCeiling) {
-        ++exponent;
-      } else if (digits < kNineDigitFloor) {
-        --exponent;
-      } else {
-        break;
-      }
-    }
-    char buffer[20];
-    write_digits(buffer, digits);
-    const char* nine = buffer + sizeof buffer - kFreeRealDigits;
-    if (exponent >= -1 && exponent <= 8) {
-      // Fixed point, 8 - exponent decimals: 1.50000000, 0.100000001, 123456792.
-      if (exponent == -1) {
-        text[length++] = '0';
-        text[length++] = '.';
-        std::memcpy(text + length, nine, 9);
-        length += 9;
-      } else {
-        const auto before = static_cast<std::size_t>(exponent + 1);
-        std::memcpy(text + length, nine, before);
-        length += before;
-        text[length++] = '.';
-        std::memcpy(text + length, nine + before, 9 - before);
-        length += 9 - before;
-      }
+    // 0.00000000 at the right of the first 12 columns
+    char* at = out + kFreeRealFixedWidth - 10;
+    if (negative) at[-1] = '-';
+    std::memcpy(at, "0.00000000", 10);
+    return;
+  }
+
+  // Decimal exponent e of the value rounded to 9 digits: digits =
+  // round(v * 10^(8 - e)) lies in [10^8, 10^9). Start from the estimate
+  // floor(log10(2^b)) for the leading bit b; it is at most one too small.
+  const int leading_bit = binary.exponent + (31 - std::countl_zero(binary.mantissa));
+  int exponent = (leading_bit * 78913) >> 18;
+  std::uint64_t scaled = 0;
+  for (;;) {
+    scale_and_round(binary, 8 - exponent, scaled);
+    if (scaled >= kNineDigitCeiling) {
+      ++exponent;
+    } else if (scaled < kNineDigitFloor) {
+      --exponent;
     } else {
-      // Exponent form: 1.00000000E+10.
-      text[length++] = nine[0];
-      text[length++] = '.';
-      std::memcpy(text + length, nine + 1, 8);
-      length += 8;
-      text[length++] = 'E';
-      text[length++] = exponent < 0 ? '-' : '+';
-      const int magnitude = exponent < 0 ? -exponent : exponent;
-      text[length++] = static_cast<char>('0' + magnitude / 10);
-      text[length++] = static_cast<char>('0' + magnitude % 10);
-      return put_right(out, kFreeRealWidth, {text, length});
+      break;
     }
   }
-  put_right(out, kFreeRealFixedWidth, {text, length});
-  std::memset(out + kFreeRealFixedWidth, ' ', kFreeRealWidth - kFreeRealFixedWidth);
+  // The digits, with room for the 8-byte moves below to read past them.
+  char digits[32];
+  write_nine_digits(digits, static_cast<std::uint32_t>(scaled));
+
+  if (exponent >= -1 && exponent <= 8) {
+    // Fixed point with 8 - e decimals, right-justified in 12 columns:
+    // 1.50000000, 0.100000001, 123456792. Built in a scratch field with room
+    // for whole 8-byte moves, then copied.
+    char field[32];
+    std::memcpy(field, kSixteenBlankColumns, 16);
+    if (exponent == -1) {
+      char* at = field + kFreeRealFixedWidth - 11;
+      if (negative) at[-1] = '-';
+      at[0] = '0';
+      at[1] = '.';
+      std::memcpy(at + 2, digits, 8);
+      at[10] = digits[8];
+    } else {
+      const auto before = static_cast<std::size_t>(exponent + 1);
+      char* at = field + kFreeRealFixedWidth - 10;
+      if (negative) at[-1] = '-';
+      std::memcpy(at, digits, 8);                          // the nine digits in a row,
+      at[8] = digits[8];
+      std::memcpy(at + before + 1, digits + before, 8);    // those after the point one further on,
+      at[before] = '.';                                    // and the point between
+      std::memcpy(field + kFreeRealFixedWidth, kSixteenBlankColumns, 4);
+    }
+    std::memcpy(out, field, kFreeRealWidth);
+    return;
+  }
+  // Exponent form, right-justified in 16 columns: 1.00000000E+10.
+  char* at = out + kFreeRealWidth - 14;
+  if (negative) *(at - 1) = '-';
+  at[0] = digits[0];
+  at[1] = '.';
+  std::memcpy(at + 2, digits + 1, 8);
+  at[10] = 'E';
+  at[11] = exponent < 0 ? '-' : '+';
+  const int magnitude = exponent < 0 ? -exponent : exponent;
+  std::memcpy(at + 12, kDigitPairs + magnitude * 2, 2);
 }
 
 }  // namespace record_io::detail

@@ -1,5 +1,7 @@
 // Free-format records: values separated by blanks, tabs or commas on input;
 // a blank and the items at their default widths on output.
+#include <array>
+#include <cstdint>
 #include <cstring>
 
 #include "float_flags.hpp"
@@ -9,10 +11,19 @@
 namespace record_io {
 namespace {
 
-bool is_blank(char c) { return c == ' ' || c == '\t'; }
+// What a byte is to the free-format reader: part of a value, or a blank
+// (blank or tab), a comma or a slash, each of which ends an undelimited value.
+enum class ByteClass : std::uint8_t { value, blank, comma, slash };
 
-// An undelimited value ends at a blank, a comma, a slash or the record end.
-bool ends_value(char c) { return is_blank(c) || c == ',' || c == '/'; }
+constexpr std::array<ByteClass, 256> kByteClasses = [] {
+  std::array<ByteClass, 256> classes{};
+  classes[' '] = classes['\t'] = ByteClass::blank;
+  classes[','] = ByteClass::comma;
+  classes['/'] = ByteClass::slash;
+  return classes;
+}();
+
+ByteClass class_of(char c) { return kByteClasses[static_cast<unsigned char>(c)]; }
 
 bool is_quote(char c) { return c == '\'' || c == '"'; }
 
@@ -95,15 +106,16 @@ FreeReadOutcome read_free_values(InputFile& file, std::span<const InItem> items)
     std::size_t at = 0;
     while (at < record.size()) {
       const char c = record[at];
-      if (is_blank(c)) {
+      const ByteClass kind = class_of(c);
+      if (kind == ByteClass::blank) {
         ++at;
         continue;
       }
-      if (c == '/') {
+      if (kind == ByteClass::slash) {
         outcome.ended_by_slash = true;
         return outcome;  // the rest of the record is skipped
       }
-      if (c == ',') {
+      if (kind == ByteClass::comma) {
         ++at;
         if (after_value) {
           after_value = false;
@@ -113,10 +125,19 @@ FreeReadOutcome read_free_values(InputFile& file, std::span<const InItem> items)
       } else {
         const InItem& item = items[filled];
         const std::size_t start = at;
-        if (item.kind() == ItemKind::text && is_quote(c)) {
+        // A real is read straight from the record when its short form ends
+        // where the value does; anything else goes the way of every value.
+        float quick;
+        const char* const record_end = record.data() + record.size();
+        const char* const number_end =
+            item.kind() == ItemKind::real ? scan_short_real(record.data() + start, record_end, 0, quick) : nullptr;
+        if (number_end != nullptr && (number_end == record_end || class_of(*number_end) != ByteClass::value)) {
+          item.real() = quick;
+          at = static_cast<std::size_t>(number_end - record.data());
+        } else if (item.kind() == ItemKind::text && is_quote(c)) {
           at = store_quoted(record, start, item.text());
         } else {
-          while (at < record.size() && !ends_value(record[at])) ++at;
+          while (at < record.size() && class_of(record[at]) == ByteClass::value) ++at;
           const std::string_view value = record.substr(start, at - start);
           if (item.kind() == ItemKind::text) {
             store_text(item.text(), value);
@@ -137,31 +158,53 @@ FreeReadOutcome read_free_values(InputFile& file, std::span<const InItem> items)
 
 }  // namespace detail
 
-void encode_free(std::string& out, std::span<const OutItem> items) {
+std::size_t free_record_capacity(std::span<const OutItem> items) {
+  std::size_t length = 1;
+  for (const OutItem& item : items) {
+    switch (item.kind()) {
+      case ItemKind::text: length += 1 + item.text().size(); break;
+      case ItemKind::integer: length += 1 + detail::kFreeIntegerWidth; break;
+      case ItemKind::real: length += 1 + detail::kFreeRealWidth; break;
+    }
+  }
+  return length;
+}
+
+char* encode_free(char* out, std::span<const OutItem> items) {
   const detail::FloatFlagsGuard flags;
-  out.push_back(' ');
+  *out++ = ' ';
   bool previous_was_text = false;
   bool first = true;
   for (const OutItem& item : items) {
     const bool is_text = item.kind() == ItemKind::text;
-    if (!first && !(previous_was_text && is_text)) out.push_back(' ');
+    if (!first && !(previous_was_text && is_text)) *out++ = ' ';
     first = false;
     previous_was_text = is_text;
-    const std::size_t at = out.size();
     switch (item.kind()) {
-      case ItemKind::text:
-        out.append(item.text());
+      case ItemKind::text: {
+        const std::string_view text = item.text();
+        std::memcpy(out, text.data(), text.size());
+        out += text.size();
         break;
+      }
       case ItemKind::integer:
-        out.resize(at + detail::kFreeIntegerWidth);
-        detail::format_integer(out.data() + at, detail::kFreeIntegerWidth, item.integer());
+        detail::format_integer(out, detail::kFreeIntegerWidth, item.integer());
+        out += detail::kFreeIntegerWidth;
         break;
       case ItemKind::real:
-        out.resize(at + detail::kFreeRealWidth);
-        detail::format_free_real(out.data() + at, item.real());
+        detail::format_free_real(out, item.real());
+        out += detail::kFreeRealWidth;
         break;
     }
   }
+  return out;
+}
+
+void encode_free(std::string& out, std::span<const OutItem> items) {
+  const std::size_t at = out.size();
+  out.resize(at + free_record_capacity(items));
+  char* const end = encode_free(out.data() + at, items);
+  out.resize(static_cast<std::size_t>(end - out.data()));
 }
 
 }  // namespace record_io

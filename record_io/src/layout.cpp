@@ -147,8 +147,14 @@ std::optional<Layout> Layout::parse(std::string_view text, std::string* why) {
     return std::nullopt;
   }
   layout.text_ = std::string(text);
-  for (const Descriptor& d : layout.descriptors_)
-    if (d.kind != Descriptor::Kind::skip) ++layout.data_field_count_;
+  std::uint32_t column = 0;
+  for (const Descriptor& d : layout.descriptors_) {
+    if (d.kind != Descriptor::Kind::skip) {
+      layout.fields_.push_back({d.kind, d.width, d.decimals, column});
+      if (d.kind != Descriptor::Kind::text) layout.has_numeric_fields_ = true;
+    }
+    column += d.width;
+  }
   return layout;
 }
 

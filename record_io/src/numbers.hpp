@@ -63,4 +63,11 @@ ParseStatus parse_integer(std::string_view text, std::int32_t& value) noexcept;
 // single-precision range is out_of_range; one too small rounds to zero.
 ParseStatus parse_real(std::string_view text, std::size_t implied_decimals, float& value) noexcept;
 
+// The fast route of parse_real for the common short forms (at most 19 digits,
+// an exponent of at most 3 digits), reading from `at` as far as the number
+// goes: returns where it ends, or nullptr when the text is not such a form or
+// its value needs the exact route; the caller then uses parse_real.
+//   scan_short_real("12.5 7", ...) -> points at " 7", value 12.5
+const char* scan_short_real(const char* at, const char* end, std::size_t implied_decimals, float& value) noexcept;
+
 }  // namespace record_io::detail

@@ -107,6 +107,19 @@ constexpr double kExactPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,
 constexpr int kMaxExactPowerOfTen = 22;
 constexpr std::uint64_t kMaxExactMantissa = std::uint64_t{1} << 53;
 
+// Digits from `at` on, into `mantissa`; returns where they end. A mantissa
+// of over 19 digits may wrap around here; callers refuse it by its length.
+[[gnu::always_inline]] inline const char* take_digits(const char* at, const char* end, std::uint64_t& mantissa) {
+  for (; at != end; ++at) {
+    const auto digit = static_cast<unsigned>(static_cast<unsigned char>(*at) - '0');
+    if (digit > 9) break;
+    mantissa = mantissa * 10 + digit;
+  }
+  return at;
+}
+
+}  // namespace
+
 // The short forms that make up nearly all data: at most 19 digits and a
 // small exponent. The digits w and the power q give the value w * 10^q in
 // one correctly rounded double-precision operation (both factors are exact
@@ -114,64 +127,60 @@ constexpr std::uint64_t kMaxExactMantissa = std::uint64_t{1} << 53;
 // the correctly rounded real except when the double falls exactly halfway
 // between two reals: no real lies between a value and its nearest double.
 // Those cases, subnormal or huge results, and everything else are left to
-// the general route (returns false).
-bool parse_short_decimal(std::string_view text, std::size_t implied_decimals, float& value) {
-  std::size_t i = 0;
-  const std::size_t size = text.size();
+// the general route (nullptr).
+const char* scan_short_real(const char* at, const char* end, std::size_t implied_decimals, float& value) noexcept {
+  if (at == end) return nullptr;
   bool negative = false;
-  if (text[0] == '-' || text[0] == '+') {
-    negative = text[0] == '-';
-    ++i;
-  }
+  if (*at == '-' || *at == '+') negative = *at++ == '-';
   std::uint64_t mantissa = 0;
-  int digits = 0;
-  int fraction_digits = 0;
-  bool point = false;
-  for (; i < size; ++i) {
-    const char c = text[i];
-    if (is_digit(c)) {
-      if (++digits > 19) return false;
-      mantissa = mantissa * 10 + static_cast<std::uint64_t>(c - '0');
-      if (point) ++fraction_digits;
-    } else if (c == '.' && !point) {
-      point = true;
-    } else {
-      break;
-    }
+  const char* const integer_begin = at;
+  at = take_digits(at, end, mantissa);
+  const auto integer_digits = static_cast<std::size_t>(at - integer_begin);
+  const bool point = at != end && *at == '.';
+  std::size_t fraction_digits = 0;
+  if (point) {
+    const char* const fraction_begin = ++at;
+    at = take_digits(at, end, mantissa);
+    fraction_digits = static_cast<std::size_t>(at - fraction_begin);
   }
-  if (digits == 0) return false;
+  const std::size_t digits = integer_digits + fraction_digits;
+  if (digits == 0 || digits > 19) return nullptr;
   int exponent = 0;
-  if (i < size) {
-    const char letter = lower(text[i]);
-    if (letter != 'e' && letter != 'd') return false;
+  if (at != end && (*at == 'e' || *at == 'E' || *at == 'd' || *at == 'D')) {
+    ++at;
     bool negative_exponent = false;
-    if (++i < size && (text[i] == '+' || text[i] == '-')) negative_exponent = text[i++] == '-';
-    const std::size_t first = i;
-    for (; i < size && is_digit(text[i]) && i - first < 3; ++i) exponent = exponent * 10 + (text[i] - '0');
-    if (i == first || i != size) return false;
-    if (negative_exponent) exponent = -exponent;
+    if (at != end && (*at == '+' || *at == '-')) negative_exponent = *at++ == '-';
+    std::uint64_t magnitude = 0;
+    const char* const exponent_begin = at;
+    at = take_digits(at, end, magnitude);
+    const std::ptrdiff_t length = at - exponent_begin;
+    if (length < 1 || length > 3) return nullptr;
+    exponent = negative_exponent ? -static_cast<int>(magnitude) : static_cast<int>(magnitude);
   }
-  if (!point) fraction_digits = static_cast<int>(implied_decimals > 64 ? 64 : implied_decimals);
-  const int power = exponent - fraction_digits;
+  const int fraction = point ? static_cast<int>(fraction_digits)
+                             : static_cast<int>(implied_decimals > 64 ? 64 : implied_decimals);
+  const int power = exponent - fraction;
   if (mantissa == 0) {
     value = negative ? -0.0f : 0.0f;
-    return true;
+    return at;
   }
-  if (mantissa > kMaxExactMantissa || power < -kMaxExactPowerOfTen || power > kMaxExactPowerOfTen) return false;
+  if (mantissa > kMaxExactMantissa || power < -kMaxExactPowerOfTen || power > kMaxExactPowerOfTen) return nullptr;
   const double scaled = power < 0 ? static_cast<double>(mantissa) / kExactPowersOfTen[-power]
                                   : static_cast<double>(mantissa) * kExactPowersOfTen[power];
   const auto bits = std::bit_cast<std::uint64_t>(scaled);
   const auto biased_exponent = static_cast<int>(bits >> 52);
   constexpr int kDoubleBias = 1023;
   // Normal reals only, and below 2^127 so that rounding cannot overflow.
-  if (biased_exponent < kDoubleBias - 126 || biased_exponent > kDoubleBias + 126) return false;
+  if (biased_exponent < kDoubleBias - 126 || biased_exponent > kDoubleBias + 126) return nullptr;
   // The 29 bits a real does not keep: exactly half of them set means halfway.
   constexpr std::uint64_t kDroppedBits = (std::uint64_t{1} << 29) - 1;
-  if ((bits & kDroppedBits) == (std::uint64_t{1} << 28)) return false;
+  if ((bits & kDroppedBits) == (std::uint64_t{1} << 28)) return nullptr;
   const auto rounded = static_cast<float>(scaled);
   value = negative ? -rounded : rounded;
-  return true;
+  return at;
 }
+
+namespace {
 
 }  // namespace
 
@@ -195,7 +204,11 @@ ParseStatus parse_integer(std::string_view text, std::int32_t& value) noexcept {
 ParseStatus parse_real(std::string_view text, std::size_t implied_decimals, float& value) noexcept {
   if (text.empty()) return ParseStatus::syntax;
 
-  if (parse_short_decimal(text, implied_decimals, value)) return ParseStatus::ok;
+  float quick;
+  if (scan_short_real(text.data(), text.data() + text.size(), implied_decimals, quick) == text.data() + text.size()) {
+    value = quick;
+    return ParseStatus::ok;
+  }
 
   DecimalForm form;
   if (!split_decimal(text, form)) return parse_special(text, value);

@@ -52,7 +52,8 @@ constexpr Text<N> blank_text() {
   return text;
 }
 
-enum class ItemKind : std::uint8_t { text, integer, real };
+// The kinds of items; each matches the field descriptor kind of the same value.
+enum class ItemKind : std::uint8_t { text = 0, integer = 1, real = 2 };
 
 // An item that a read stores into: a character item, a 32-bit integer or a
 // single-precision real.
@@ -124,14 +125,23 @@ class OutItem {
 // One field of a layout after repeat counts and groups are expanded.
 struct Descriptor {
   enum class Kind : std::uint8_t {
-    text,     // An: character field of `width` columns
-    integer,  // Iw
-    real,     // Fw.d
-    skip,     // nX: `width` columns skipped on input, blanks on output
+    text = 0,     // An: character field of `width` columns
+    integer = 1,  // Iw
+    real = 2,     // Fw.d
+    skip = 3,     // nX: `width` columns skipped on input, blanks on output
   };
   Kind kind;
   std::uint32_t width;
   std::uint32_t decimals;  // Fw.d only
+};
+
+// A data field of a layout (A, I or F) and the column it starts at, counted
+// from 0. Columns follow from the widths alone, so they are fixed per layout.
+struct Field {
+  Descriptor::Kind kind;
+  std::uint32_t width;
+  std::uint32_t decimals;
+  std::uint32_t column;
 };
 
 // Limits on layout strings; every layout of the toolkit is far inside them.
@@ -158,13 +168,18 @@ class Layout {
 
   std::string_view text() const noexcept { return text_; }
   std::span<const Descriptor> descriptors() const noexcept { return descriptors_; }
-  std::size_t data_field_count() const noexcept { return data_field_count_; }
+  std::span<const Field> fields() const noexcept { return fields_; }
+  std::size_t data_field_count() const noexcept { return fields_.size(); }
+  // Whether any field is an I or F field (text-only records need no number
+  // conversion).
+  bool has_numeric_fields() const noexcept { return has_numeric_fields_; }
 
  private:
   Layout() = default;
   std::string text_;
   std::vector<Descriptor> descriptors_;
-  std::size_t data_field_count_ = 0;
+  std::vector<Field> fields_;
+  bool has_numeric_fields_ = false;
 };
 
 // ---------------------------------------------------------------------------
@@ -184,13 +199,23 @@ struct FieldError {
 std::optional<FieldError> decode_fixed(std::string_view record, const Layout& layout,
                                        std::span<const InItem> items);
 
-// Appends one record (without its line end) to `out`. Blanks that would end
-// the record are not written: it ends with its last converted field.
+// Writes one record (without its line end) at `out`, which has room for the
+// columns of every field of the layout and 16 bytes more, and returns one
+// past its last byte.
+// Blanks that would end the record are not written: it ends with its last
+// converted field.
+char* encode_fixed(char* out, const Layout& layout, std::span<const OutItem> items);
+// The same, appended to a string.
 void encode_fixed(std::string& out, const Layout& layout, std::span<const OutItem> items);
 
-// Appends one free-format record (without its line end) to `out`: a blank,
-// then the items, one blank between neighbours except between two texts;
-// integers in 11 columns, reals in 16 with 9 significant digits.
+// The longest free-format record of these items: what encode_free needs.
+std::size_t free_record_capacity(std::span<const OutItem> items);
+// Writes one free-format record (without its line end) at `out`, which has
+// room for free_record_capacity(items) bytes, and returns one past its last
+// byte: a blank, then the items, one blank between neighbours except between
+// two texts; integers in 11 columns, reals in 16 with 9 significant digits.
+char* encode_free(char* out, std::span<const OutItem> items);
+// The same, appended to a string.
 void encode_free(std::string& out, std::span<const OutItem> items);
 
 // ---------------------------------------------------------------------------
@@ -253,9 +278,10 @@ class OutputFile {
   bool is_open() const noexcept { return open_; }
   long records_written() const noexcept { return records_written_; }
 
-  // The buffer that the next record is appended to; end_record() completes it.
-  std::string& begin_record();
-  void end_record();
+  // Room for a record of at most `length` bytes; commit_record, given one
+  // past the record's last byte, completes it with its line end.
+  char* record_space(std::size_t length);
+  void commit_record(char* record_end);
 
   // Writes out the buffer. Returns false (errno set) when the system refuses.
   bool flush() noexcept;
@@ -272,7 +298,8 @@ class OutputFile {
   bool open_ = true;
   bool cut_pending_;
   long records_written_ = 0;
-  std::string buffer_;
+  std::vector<char> buffer_;  // its size is the capacity; `used_` bytes wait to be written
+  std::size_t used_ = 0;
 };
 
 // Records the program's name for messages and clears the floating-point

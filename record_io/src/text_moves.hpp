@@ -3,6 +3,7 @@
 // x86-64 one 16-byte move with the unused bytes blanked.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstring>
 
@@ -51,12 +52,22 @@ inline constexpr char kSixteenBlanks[16] = {' ', ' ', ' ', ' ', ' ', ' ', ' ', '
   }
 }
 
+// kKeepMasks[n]: 16 bytes, the first n of them all ones.
+struct alignas(16) KeepMask {
+  unsigned char bytes[16];
+};
+inline constexpr auto kKeepMasks = [] {
+  std::array<KeepMask, 17> masks{};
+  for (std::size_t n = 0; n <= 16; ++n)
+    for (std::size_t i = 0; i < n; ++i) masks[n].bytes[i] = 0xff;
+  return masks;
+}();
+
 // Writes 16 bytes at `to`: the first `count` (at most 16) of `from`, then
 // blanks. Both `from` and `to` must allow 16 bytes.
 [[gnu::always_inline]] inline void move_sixteen(char* to, const char* from, std::size_t count) {
 #if defined(__SSE2__)
-  const __m128i positions = _mm_setr_epi8(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
-  const __m128i keep = _mm_cmplt_epi8(positions, _mm_set1_epi8(static_cast<char>(count)));
+  const __m128i keep = _mm_load_si128(reinterpret_cast<const __m128i*>(kKeepMasks[count].bytes));
   const __m128i text = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from));
   const __m128i blanks = _mm_set1_epi8(' ');
   _mm_storeu_si128(reinterpret_cast<__m128i*>(to),

@@ -83,7 +83,8 @@ bool InputFile::fill() {
 std::optional<std::string_view> InputFile::next_record() {
   std::size_t searched = begin_;  // bytes before this hold no line feed
   for (;;) {
-    const void* found = std::memchr(buffer_.data() + searched, '\n', end_ - searched);
+    // (an empty text read from memory has no buffer at all)
+    const void* found = searched < end_ ? std::memchr(buffer_.data() + searched, '\n', end_ - searched) : nullptr;
     if (found != nullptr) {
       const auto line_end = static_cast<std::size_t>(static_cast<const char*>(found) - buffer_.data());
       std::size_t record_end = line_end;
@@ -143,7 +144,13 @@ char* OutputFile::record_space(std::size_t length) {
   }
   const std::size_t needed = length + 1;  // and the line end
   if (buffer_.size() - used_ < needed) {
-    if (!flush()) fail(name_, system_error());
+    if (!flush()) {
+      // Reported once, here: the file is no longer one to write out before
+      // the run ends.
+      const std::string reason = system_error();
+      forget_output(this);
+      fail(name_, reason);
+    }
     if (buffer_.size() < needed) buffer_.resize(needed);  // a record longer than the buffer
   }
   return buffer_.data() + used_;

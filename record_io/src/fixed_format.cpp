@@ -130,7 +130,7 @@ std::optional<FieldError> decode_fixed(std::string_view record, const Layout& la
     padded = large.data();
   }
   const std::size_t present = record.size() < width ? record.size() : width;
-  std::memcpy(padded, record.data(), present);
+  if (present > 0) std::memcpy(padded, record.data(), present);  // an empty view may have no storage
   std::memset(padded + present, ' ', width + detail::kMoveSlack - present);
 
   const detail::FloatFlagsGuard flags(layout.has_numeric_fields());

@@ -191,7 +191,8 @@ TEST_F(FilesDeathTest, RequiredValuesLeftUnset) {
       {"\n / 2.0\n", "^mwcalc: t1.promedio:2: expected 1 value, found 0 before a slash\n$"},
       {"1.5,,2.5\n", "^mwcalc: t1.promedio:1: expected 3 values, found 2 \\(an empty value between commas\\)\n$"},
   };
-  for (const auto& [text, message] : cases) {
+  for (const auto& [case_text, message] : cases) {
+    const char* const text = case_text;
     EXPECT_EXIT(([&] {
                   begin_run("mwcalc");
                   InputFile file = InputFile::from_text("t1.promedio", text);

@@ -1,0 +1,79 @@
+#!/usr/bin/env bash
+# "cpack -G DEB" builds a Debian package that holds the programs and the
+# manual pages with the right owners and modes, carries sound control fields,
+# installs with dpkg into a throwaway root, works there, and is removed
+# cleanly.
+#   debian_package.sh <cpack> <build directory> <source directory> <version> <section-5 page> <program>...
+set -euo pipefail
+source "$(dirname "$0")/lib.sh"
+
+cpack=$1
+build=$2
+source_dir=$3
+version=$4
+formats_page=$5
+shift 5
+programs=("$@")
+package_name=seismic-toolkit
+require_command dpkg-deb dpkg
+require_command dpkg dpkg
+make_scratch
+
+"$cpack" -G DEB --config "$build/CPackConfig.cmake" -B "$scratch/out" >"$scratch/cpack.log" 2>&1 ||
+  fail "cpack failed: $(cat "$scratch/cpack.log")"
+architecture=$(dpkg --print-architecture)
+deb="$scratch/out/${package_name}_${version}_${architecture}.deb"
+[ -f "$deb" ] || fail "cpack made no $(basename "$deb"); it made: $(ls "$scratch/out")"
+
+# Contents: exactly the programs (rwxr-xr-x) and the pages (rw-r--r--), all
+# owned by root, in directories rwxr-xr-x.
+{
+  for program in "${programs[@]}"; do
+    echo "-rwxr-xr-x root/root ./usr/bin/$program"
+    echo "-rw-r--r-- root/root ./usr/share/man/man1/$program.1"
+  done
+  echo "-rw-r--r-- root/root ./usr/share/man/man5/$formats_page"
+} | sort >"$scratch/expected"
+dpkg-deb -c "$deb" >"$scratch/contents"
+awk '$1 !~ /^d/ { print $1, $2, $6 }' "$scratch/contents" | sort >"$scratch/files"
+diff -u "$scratch/expected" "$scratch/files" >&2 || fail "the files of the package differ from the expected ones (- expected, + packaged)"
+awk '$1 ~ /^d/ && ($1 != "drwxr-xr-x" || $2 != "root/root") { print; bad = 1 } END { exit bad }' "$scratch/contents" >&2 ||
+  fail "directories of the package are not rwxr-xr-x root/root"
+
+# Control fields.
+field() { dpkg-deb -f "$deb" "$1"; }
+[ "$(field Package)" = "$package_name" ] || fail "Package is \"$(field Package)\", not $package_name"
+[ "$(field Version)" = "$version" ] || fail "Version is \"$(field Version)\", not the project's $version"
+[ "$(field Architecture)" = "$architecture" ] || fail "Architecture is \"$(field Architecture)\", not $architecture"
+[ "$(field Section)" = science ] || fail "Section is \"$(field Section)\", not science"
+[ "$(field Priority)" = optional ] || fail "Priority is \"$(field Priority)\", not optional"
+[[ $(field Maintainer) =~ ^[^\<]+\ \<[^@\>]+@[^\>]+\>$ ]] || fail "Maintainer \"$(field Maintainer)\" is not of the form: name <address>"
+description=$(field Description)
+synopsis=${description%%$'\n'*}
+[ -n "$synopsis" ] && [ ${#synopsis} -le 80 ] || fail "the synopsis of the Description is empty or longer than 80 characters"
+[ "$(printf '%s\n' "$description" | wc -l)" -ge 2 ] || fail "the Description has no extended description"
+depends=$(field Depends)
+for library in libc6 libstdc++6; do
+  [[ ", $depends" == *", $library "* ]] || fail "Depends (\"$depends\") does not name $library"
+done
+
+# Installed with dpkg into an empty root: its dependencies are not in that
+# root, so they are not checked there.
+root="$scratch/root"
+mkdir -p "$root/var/lib/dpkg/info" "$root/var/lib/dpkg/updates"
+: >"$root/var/lib/dpkg/status"
+dpkg_in_root() { dpkg --root="$root" --log=/dev/null --force-not-root --force-depends "$@"; }
+dpkg_in_root -i "$deb" >"$scratch/dpkg.log" 2>&1 || fail "dpkg -i failed: $(cat "$scratch/dpkg.log")"
+dpkg_in_root -s "$package_name" 2>/dev/null | grep -qx 'Status: install ok installed' ||
+  fail "after dpkg -i, $package_name is not installed in the throwaway root"
+for program in "${programs[@]}"; do
+  cmp -s "$root/usr/share/man/man1/$program.1" "$source_dir/docs/man/$program.1" ||
+    fail "the packaged page of $program differs from docs/man/$program.1"
+done
+check_examples "$root/usr/bin" "$source_dir/examples" "${programs[@]}"
+
+dpkg_in_root -r "$package_name" >"$scratch/dpkg.log" 2>&1 || fail "dpkg -r failed: $(cat "$scratch/dpkg.log")"
+left=""
+[ ! -d "$root/usr" ] || left=$(find "$root/usr" ! -type d)
+[ -z "$left" ] || fail "files left after dpkg -r: $left"
+echo "$(basename "$deb"): $(awk '$1 !~ /^d/' "$scratch/contents" | wc -l) files, Depends: $depends; installs, runs and is removed cleanly"

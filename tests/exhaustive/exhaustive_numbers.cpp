@@ -1,0 +1,288 @@
+// Every single-precision bit pattern through the number forms that the
+// programs write:
+// - the free-format form (16 columns, 9 significant digits) agrees with the
+//   independent printf route of tests/support/reference_format, and reads
+//   back as the same value, bit for bit (not-a-number as not-a-number);
+// - the F8.3, F5.2, F8.4 and F3.1 fields agree with the same route.
+// For an F field, two kinds of values have an outcome that a simple argument
+// settles without printf, and are checked against it instead:
+// - a value of magnitude 10^(w-d-1) or more (10^(w-d-2) when negative) has
+//   at least w-d digits before the point (w-d-1 and a minus sign), so with
+//   the point and d decimals it needs more than w columns: asterisks;
+// - a value of magnitude below 10^-(d+1) is below half a unit of the last
+//   decimal and rounds to zero: the field is the zero form of its sign, which
+//   the printf route gives for a zero of the same sign.
+//
+// Usage: exhaustive_numbers [--stride N] [--first HEX] [--count N] [--threads N]
+// With no option it checks all 2^32 patterns on every core; --stride checks
+// every N-th pattern, for a quick run.
+#include <algorithm>
+#include <array>
+#include <atomic>
+#include <bit>
+#include <chrono>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <thread>
+#include <vector>
+
+#include "numbers.hpp"
+#include "reference_format.hpp"
+
+namespace {
+
+using record_io::detail::format_fixed;
+using record_io::detail::format_free_real;
+using record_io::detail::kFreeRealWidth;
+using record_io::detail::parse_real;
+using record_io::detail::ParseStatus;
+using toolkit_test::reference_fixed;
+using toolkit_test::reference_free_real;
+
+struct FixedForm {
+  const char* name;
+  int width;
+  int decimals;
+  float asterisks_from;           // magnitude from which a positive value is asterisks
+  float negative_asterisks_from;  // the same for a negative value
+  float zero_below;               // magnitude below which the value rounds to zero
+};
+
+// The F fields of the programs: seconds of a pick card (F5.2), means and
+// errors of a location (F8.3), minutes of a station line (F8.4), a moment
+// magnitude (F3.1). 1e-4f and the like are within a few units of the last
+// place of the powers of ten, far below the half unit that would matter.
+constexpr std::array<FixedForm, 4> kFixedForms = {{
+    {"F8.3", 8, 3, 1e4f, 1e3f, 1e-4f},
+    {"F5.2", 5, 2, 1e2f, 1e1f, 1e-3f},
+    {"F8.4", 8, 4, 1e3f, 1e2f, 1e-5f},
+    {"F3.1", 3, 1, 1e1f, 1e0f, 1e-2f},
+}};
+
+struct FixedCounts {
+  std::uint64_t by_printf = 0;
+  std::uint64_t asterisks_by_magnitude = 0;
+  std::uint64_t zero_by_magnitude = 0;
+  std::uint64_t mismatches = 0;
+};
+
+struct Counts {
+  std::uint64_t values = 0;
+  std::uint64_t free_compared = 0;
+  std::uint64_t free_mismatches = 0;
+  std::uint64_t read_back = 0;
+  std::uint64_t read_back_mismatches = 0;
+  std::array<FixedCounts, kFixedForms.size()> fixed{};
+
+  void add(const Counts& other) {
+    values += other.values;
+    free_compared += other.free_compared;
+    free_mismatches += other.free_mismatches;
+    read_back += other.read_back;
+    read_back_mismatches += other.read_back_mismatches;
+    for (std::size_t i = 0; i < fixed.size(); ++i) {
+      fixed[i].by_printf += other.fixed[i].by_printf;
+      fixed[i].asterisks_by_magnitude += other.fixed[i].asterisks_by_magnitude;
+      fixed[i].zero_by_magnitude += other.fixed[i].zero_by_magnitude;
+      fixed[i].mismatches += other.fixed[i].mismatches;
+    }
+  }
+  std::uint64_t mismatches() const {
+    std::uint64_t total = free_mismatches + read_back_mismatches;
+    for (const FixedCounts& f : fixed) total += f.mismatches;
+    return total;
+  }
+};
+
+// The first mismatches found, shown at the end.
+constexpr std::size_t kMismatchesShown = 20;
+std::mutex report_mutex;
+std::vector<std::string> reported;
+
+void report(std::uint32_t bits, const char* what, std::string_view got, std::string_view expected) {
+  const std::lock_guard lock(report_mutex);
+  if (reported.size() >= kMismatchesShown) return;
+  char line[256];
+  std::snprintf(line, sizeof line, "0x%08x %s: \"%.*s\", expected \"%.*s\"", bits, what, static_cast<int>(got.size()),
+                got.data(), static_cast<int>(expected.size()), expected.data());
+  reported.emplace_back(line);
+}
+
+std::string_view trimmed(std::string_view text) {
+  const auto first = text.find_first_not_of(' ');
+  if (first == std::string_view::npos) return {};
+  return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+bool all_asterisks(std::string_view text) { return text.find_first_not_of('*') == std::string_view::npos; }
+
+void check(std::uint32_t bits, Counts& counts, const std::array<std::array<std::string, 2>, kFixedForms.size()>& zero) {
+  const float value = std::bit_cast<float>(bits);
+  ++counts.values;
+
+  // Free format, then read back.
+  char free_form[kFreeRealWidth];
+  format_free_real(free_form, value);
+  const std::string_view free_text(free_form, sizeof free_form);
+  const std::string free_reference = reference_free_real(value);
+  ++counts.free_compared;
+  if (free_text != free_reference) {
+    ++counts.free_mismatches;
+    report(bits, "free format", free_text, free_reference);
+  }
+  float back = 0.0f;
+  ++counts.read_back;
+  const bool read = parse_real(trimmed(free_text), 0, back) == ParseStatus::ok;
+  const bool same = std::isnan(value) ? std::isnan(back) : std::bit_cast<std::uint32_t>(back) == bits;
+  if (!read || !same) {
+    ++counts.read_back_mismatches;
+    char got[32];
+    std::snprintf(got, sizeof got, read ? "0x%08x" : "unreadable", std::bit_cast<std::uint32_t>(back));
+    report(bits, "free format read back", got, free_text);
+  }
+
+  // The F fields.
+  const bool negative = std::signbit(value);
+  const float magnitude = std::fabs(value);
+  for (std::size_t i = 0; i < kFixedForms.size(); ++i) {
+    const FixedForm& form = kFixedForms[i];
+    FixedCounts& c = counts.fixed[i];
+    char field[16];
+    format_fixed(field, static_cast<std::size_t>(form.width), static_cast<std::size_t>(form.decimals), value);
+    const std::string_view text(field, static_cast<std::size_t>(form.width));
+    const char* const name = form.name;
+    if (std::isfinite(value) && magnitude >= (negative ? form.negative_asterisks_from : form.asterisks_from)) {
+      ++c.asterisks_by_magnitude;
+      if (!all_asterisks(text)) {
+        ++c.mismatches;
+        report(bits, name, text, std::string(text.size(), '*'));
+      }
+    } else if (std::isfinite(value) && magnitude < form.zero_below) {
+      ++c.zero_by_magnitude;
+      const std::string& expected = zero[i][negative ? 1 : 0];
+      if (text != expected) {
+        ++c.mismatches;
+        report(bits, name, text, expected);
+      }
+    } else {
+      ++c.by_printf;
+      const std::string expected = reference_fixed(value, form.width, form.decimals);
+      if (text != expected) {
+        ++c.mismatches;
+        report(bits, name, text, expected);
+      }
+    }
+  }
+}
+
+std::uint64_t number_option(const char* text) {
+  char* end = nullptr;
+  const std::uint64_t value = std::strtoull(text, &end, 0);
+  if (end == text || *end != '\0') {
+    std::fprintf(stderr, "exhaustive_numbers: not a number: %s\n", text);
+    std::exit(2);
+  }
+  return value;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::uint64_t first = 0;
+  std::uint64_t count = std::uint64_t{1} << 32;
+  std::uint64_t stride = 1;
+  unsigned threads = std::max(1u, std::thread::hardware_concurrency());
+  for (int i = 1; i + 1 < argc; i += 2) {
+    const std::string_view option = argv[i];
+    const std::uint64_t value = number_option(argv[i + 1]);
+    if (option == "--first") {
+      first = value;
+    } else if (option == "--count") {
+      count = value;
+    } else if (option == "--stride") {
+      stride = std::max<std::uint64_t>(1, value);
+    } else if (option == "--threads") {
+      threads = static_cast<unsigned>(std::max<std::uint64_t>(1, value));
+    } else {
+      std::fprintf(stderr, "usage: exhaustive_numbers [--stride N] [--first HEX] [--count N] [--threads N]\n");
+      return 2;
+    }
+  }
+  if (argc % 2 == 0) {
+    std::fprintf(stderr, "usage: exhaustive_numbers [--stride N] [--first HEX] [--count N] [--threads N]\n");
+    return 2;
+  }
+  const std::uint64_t end = std::min(first + count, std::uint64_t{1} << 32);
+
+  // The zero form of each F field and sign, from the printf route.
+  std::array<std::array<std::string, 2>, kFixedForms.size()> zero;
+  for (std::size_t i = 0; i < kFixedForms.size(); ++i) {
+    zero[i][0] = reference_fixed(0.0f, kFixedForms[i].width, kFixedForms[i].decimals);
+    zero[i][1] = reference_fixed(-0.0f, kFixedForms[i].width, kFixedForms[i].decimals);
+  }
+
+  std::printf("exhaustive_numbers: bit patterns 0x%08llx to 0x%08llx, stride %llu, %u threads\n",
+              static_cast<unsigned long long>(first), static_cast<unsigned long long>(end - 1),
+              static_cast<unsigned long long>(stride), threads);
+  std::fflush(stdout);
+
+  // Work is handed out in chunks of consecutive patterns.
+  constexpr std::uint64_t kChunk = std::uint64_t{1} << 20;
+  const std::uint64_t chunks = (end - first + kChunk - 1) / kChunk;
+  std::atomic<std::uint64_t> next_chunk{0};
+  std::atomic<std::uint64_t> chunks_done{0};
+  std::mutex totals_mutex;
+  Counts totals;
+  const auto started = std::chrono::steady_clock::now();
+
+  auto worker = [&] {
+    Counts counts;
+    for (;;) {
+      const std::uint64_t chunk = next_chunk.fetch_add(1);
+      if (chunk >= chunks) break;
+      const std::uint64_t chunk_begin = first + chunk * kChunk;
+      const std::uint64_t chunk_end = std::min(chunk_begin + kChunk, end);
+      // The patterns first + k * stride that fall in this chunk.
+      std::uint64_t pattern = chunk_begin + (stride - (chunk_begin - first) % stride) % stride;
+      for (; pattern < chunk_end; pattern += stride) check(static_cast<std::uint32_t>(pattern), counts, zero);
+      const std::uint64_t done = chunks_done.fetch_add(1) + 1;
+      if (chunks >= 64 && done % (chunks / 16) == 0) {
+        const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+        std::printf("  %3.0f%% after %.0f s\n", 100.0 * static_cast<double>(done) / static_cast<double>(chunks),
+                    seconds);
+        std::fflush(stdout);
+      }
+    }
+    const std::lock_guard lock(totals_mutex);
+    totals.add(counts);
+  };
+  std::vector<std::thread> pool;
+  for (unsigned i = 0; i < threads; ++i) pool.emplace_back(worker);
+  for (std::thread& t : pool) t.join();
+  const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+
+  const auto n = [](std::uint64_t v) { return static_cast<unsigned long long>(v); };
+  std::printf("values checked: %llu\n", n(totals.values));
+  std::printf(
+      "free format: %llu forms compared with the printf route, %llu mismatches; %llu read back, %llu mismatches\n",
+      n(totals.free_compared), n(totals.free_mismatches), n(totals.read_back), n(totals.read_back_mismatches));
+  for (std::size_t i = 0; i < kFixedForms.size(); ++i) {
+    const FixedForm& form = kFixedForms[i];
+    const FixedCounts& c = totals.fixed[i];
+    std::printf(
+        "%s: %llu compared with the printf route, %llu asterisks by magnitude (|v| >= %g, or >= %g when "
+        "negative), %llu zero forms by magnitude (|v| < %g); %llu mismatches\n",
+        form.name, n(c.by_printf), n(c.asterisks_by_magnitude), static_cast<double>(form.asterisks_from),
+        static_cast<double>(form.negative_asterisks_from), n(c.zero_by_magnitude), static_cast<double>(form.zero_below),
+        n(c.mismatches));
+  }
+  for (const std::string& line : reported) std::printf("mismatch: %s\n", line.c_str());
+  std::printf("mismatches: %llu\nwall time: %.1f s\n", n(totals.mismatches()), seconds);
+  return totals.mismatches() == 0 ? 0 : 1;
+}

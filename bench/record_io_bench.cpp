@@ -2,6 +2,7 @@
 // beside the C library's route on the same data in the same run, and a table
 // of ratios (C library time / record library time) closes the report.
 //
+//   cmake --preset bench && cmake --build --preset bench
 //   build-bench/bin/record_io_bench
 #include <benchmark/benchmark.h>
 

@@ -14,7 +14,6 @@ namespace {
 // The denormal-operand flag has no name in <cfenv>: it is bit 1 of both the
 // SSE control/status register and the x87 status word.
 constexpr unsigned kDenormalFlag = 0x02u;
-constexpr unsigned kInexactFlag = 0x20u;
 constexpr unsigned kSseFlagMask = 0x3fu;
 
 unsigned x87_status_word() noexcept {
@@ -53,25 +52,14 @@ std::string raised_float_exceptions() {
   return names;
 }
 
-#ifdef RECORD_IO_X86
-FloatFlagsGuard::FloatFlagsGuard(bool active) noexcept : active_(active) {
-  if (active_) saved_ = _mm_getcsr();
-}
-// Writing the register is slow; inexact results are never reported, so only
-// another flag raised by the conversion calls for it.
-FloatFlagsGuard::~FloatFlagsGuard() {
-  if (active_ && ((_mm_getcsr() ^ saved_) & ~kInexactFlag) != 0) _mm_setcsr(saved_);
-}
-#else
-FloatFlagsGuard::FloatFlagsGuard(bool active) noexcept : active_(active) {
-  if (!active_) return;
+#ifndef RECORD_IO_SSE_FLAGS
+unsigned FloatFlagsGuard::save() noexcept {
   fexcept_t flags;
   std::fegetexceptflag(&flags, FE_ALL_EXCEPT);
-  saved_ = static_cast<unsigned>(flags);
+  return static_cast<unsigned>(flags);
 }
-FloatFlagsGuard::~FloatFlagsGuard() {
-  if (!active_) return;
-  const auto flags = static_cast<fexcept_t>(saved_);
+void FloatFlagsGuard::restore(unsigned saved) noexcept {
+  const auto flags = static_cast<fexcept_t>(saved);
   std::fesetexceptflag(&flags, FE_ALL_EXCEPT);
 }
 #endif

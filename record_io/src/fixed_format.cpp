@@ -4,7 +4,6 @@
 #include <cstring>
 #include <optional>
 
-#include "float_flags.hpp"
 #include "internal.hpp"
 #include "numbers.hpp"
 #include "text_moves.hpp"
@@ -133,7 +132,6 @@ std::optional<FieldError> decode_fixed(std::string_view record, const Layout& la
   if (present > 0) std::memcpy(padded, record.data(), present);  // an empty view may have no storage
   std::memset(padded + present, ' ', width + detail::kMoveSlack - present);
 
-  const detail::FloatFlagsGuard flags(layout.has_numeric_fields());
   for (std::size_t i = 0; i < items.size(); ++i) {
     const Field& field = fields[i];
     const InItem& item = items[i];
@@ -157,7 +155,6 @@ char* encode_fixed(char* out, const Layout& layout, std::span<const OutItem> ite
   const Field& last = fields[items.size() - 1];
   char* const end = out + last.column + last.width;
   std::memset(out, ' ', static_cast<std::size_t>(end - out));
-  const detail::FloatFlagsGuard flags(layout.has_numeric_fields());
   for (std::size_t i = 0; i < items.size(); ++i) {
     const Field& field = fields[i];
     const OutItem& item = items[i];

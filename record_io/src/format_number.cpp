@@ -11,6 +11,7 @@
 #include <charconv>
 #include <cstring>
 
+#include "float_flags.hpp"
 #include "numbers.hpp"
 
 namespace record_io::detail {
@@ -206,6 +207,7 @@ bool is_infinite(std::uint32_t bits) { return (bits & 0x7fffffffu) == 0x7f800000
 constexpr std::size_t kWideDigitsCapacity = 48 + 2 * 128;
 
 std::string_view wide_fixed_digits(float magnitude, std::size_t decimals, char (&storage)[kWideDigitsCapacity]) {
+  const FloatFlagsGuard flags;  // widening a subnormal raises the denormal flag
   const auto converted =
       std::to_chars(storage, storage + sizeof storage, magnitude, std::chars_format::fixed, static_cast<int>(decimals));
   char* end = std::remove(storage, converted.ptr, '.');

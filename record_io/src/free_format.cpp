@@ -4,7 +4,6 @@
 #include <cstdint>
 #include <cstring>
 
-#include "float_flags.hpp"
 #include "internal.hpp"
 #include "numbers.hpp"
 
@@ -86,7 +85,6 @@ std::optional<FieldError> store_number(std::string_view value, const InItem& ite
 namespace detail {
 
 FreeReadOutcome read_free_values(InputFile& file, std::span<const InItem> items) {
-  const FloatFlagsGuard flags;
   FreeReadOutcome outcome{{ReadStatus::record, 0}, std::nullopt, 0, false};
   std::size_t filled = 0;  // items passed, null values included
   if (items.empty()) {
@@ -171,7 +169,6 @@ std::size_t free_record_capacity(std::span<const OutItem> items) {
 }
 
 char* encode_free(char* out, std::span<const OutItem> items) {
-  const detail::FloatFlagsGuard flags;
   *out++ = ' ';
   bool previous_was_text = false;
   bool first = true;

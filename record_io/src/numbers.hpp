@@ -6,9 +6,11 @@
 // results rounds to the even one, as the C library does. Input rounds the
 // decimal value to the nearest single-precision real.
 //
-// None of these functions touches the floating-point exception flags through
-// arithmetic on the value: signs, infinities and not-a-number are recognised
-// from the bits, and digits come from integer arithmetic.
+// None of these functions raises a floating-point exception that the
+// program would be told of: output recognises signs, infinities and
+// not-a-number from the bits and computes digits with integers; the short
+// route of input raises at most inexact (never reported); where the C++
+// library converts, the flags are put back as they were.
 #pragma once
 
 #include <cstddef>

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <string>
 
+#include "float_flags.hpp"
 #include "numbers.hpp"
 
 namespace record_io::detail {
@@ -217,7 +218,9 @@ ParseStatus parse_real(std::string_view text, std::size_t implied_decimals, floa
   const long exponent = form.exponent - (implied ? static_cast<long>(implied_decimals) : 0);
 
   // The library reads the plain forms directly; a plus sign, a D exponent or
-  // implied decimals call for the text to be rewritten first.
+  // implied decimals call for the text to be rewritten first. Its arithmetic
+  // may raise flags that the program's did not: they are put back.
+  const FloatFlagsGuard flags;
   float result = 0.0f;
   std::from_chars_result converted;
   if (!form.plus_sign && !form.d_exponent && !implied) {

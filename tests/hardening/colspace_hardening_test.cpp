@@ -3,9 +3,9 @@
 // "varios.dat" first and "salida_varios.dat" next, and streams line by line.
 #include <string>
 
-#include "hostile_case.hpp"
+#include "hostile_input.hpp"
 
-namespace hardening {
+namespace toolkit_test::hardening {
 namespace {
 
 constexpr std::size_t kWidths[] = {8, 5, 6, 3, 6, 4, 6, 7, 7, 3, 4, 5, 5};  // 69 columns in all
@@ -34,7 +34,7 @@ std::string spaced_lines(std::string_view text) {
 const std::string kPacked = "NNNNNNNNOOOOOPPPPPPQQQRRRRRRSSSSTTTTTTUUUUUUUVVVVVVVWWWXXXXYYYYYZZZZZ";
 const std::string kOldTable = "an old table\n";
 
-std::vector<HostileCase> cases() {
+std::vector<ProgramCase> cases() {
   const std::string garbage = binary_garbage();
   // Numbers of any size are text here and copied as they stand.
   const std::string numbers = "99999999999999999999 1e39 -3.5e38 abc 4294967296 NaN\n";
@@ -106,11 +106,11 @@ std::vector<HostileCase> cases() {
   };
 }
 
-class ColspaceHostile : public ::testing::TestWithParam<HostileCase> {};
+class ColspaceHostile : public ::testing::TestWithParam<ProgramCase> {};
 
 TEST_P(ColspaceHostile, EndsAsStated) { run_case("colspace", GetParam()); }
 
-INSTANTIATE_TEST_SUITE_P(Catalogue, ColspaceHostile, ::testing::ValuesIn(cases()), case_name);
+INSTANTIATE_TEST_SUITE_P(Catalogue, ColspaceHostile, ::testing::ValuesIn(cases()), case_name<ProgramCase>);
 
 // The expected lines are built here by the rule itself; check the rule on
 // the packed record of the letters N to Z once, written out in full.
@@ -120,4 +120,4 @@ TEST(ColspaceRule, SpacedLineOfTheLetters) {
 }
 
 }  // namespace
-}  // namespace hardening
+}  // namespace toolkit_test::hardening

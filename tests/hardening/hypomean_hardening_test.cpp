@@ -4,9 +4,9 @@
 // read before it on standard output.
 #include <string>
 
-#include "hostile_case.hpp"
+#include "hostile_input.hpp"
 
-namespace hardening {
+namespace toolkit_test::hardening {
 namespace {
 
 const std::string kRecord = "12.5 -3.25 8.0 100.0 1 2 3 4 5 6";
@@ -26,7 +26,7 @@ std::string count_line(int count) {
   return " Promediando  " + std::string(11 - digits.size(), ' ') + digits + "  datos";
 }
 
-std::vector<HostileCase> cases() {
+std::vector<ProgramCase> cases() {
   std::string nan_result;
   for (int i = 0; i < 8; ++i) nan_result += "     NaN ";
   nan_result += "   0    0    0    0    0    0";
@@ -54,8 +54,8 @@ std::vector<HostileCase> cases() {
                   })},
        0,
        exactly(""),
-       exactly(lines({kEcho, count_line(1)})),
-       {holds("res.dat", lines({kResult}))}},
+       exactly(lines_of({kEcho, count_line(1)})),
+       {holds("res.dat", lines_of({kResult}))}},
       // The message quotes the first 40 bytes and gives the length.
       {"TenMegabyteNumber",
        {made_file("t1", [] { return std::string(kTenMegabytes, '1'); })},
@@ -69,8 +69,8 @@ std::vector<HostileCase> cases() {
        {file("t1", ""), file("res.dat", kOldResult)},
        0,
        exactly("hypomean: note: floating-point exceptions were raised: invalid operation\n"),
-       exactly(lines({count_line(0)})),
-       {holds("res.dat", lines({nan_result}))}},
+       exactly(lines_of({count_line(0)})),
+       {holds("res.dat", lines_of({nan_result}))}},
       {"InputIsDirectory",
        {directory("t1")},
        1,
@@ -78,52 +78,52 @@ std::vector<HostileCase> cases() {
        exactly(""),
        {absent("res.dat")}},
       {"OutputIsDirectory",
-       {file("t1", lines({kRecord})), directory("res.dat")},
+       {file("t1", lines_of({kRecord})), directory("res.dat")},
        1,
        exactly("hypomean: res.dat: Is a directory\n"),
        exactly(""),
        {still_directory("res.dat")}},
       {"OutputOnFullDevice",
-       {file("t1", lines({kRecord})), full_device("res.dat")},
+       {file("t1", lines_of({kRecord})), full_device("res.dat")},
        1,
        exactly("hypomean: res.dat: No space left on device\n"),
-       exactly(lines({kEcho, count_line(1)})),
+       exactly(lines_of({kEcho, count_line(1)})),
        {still_full_device("res.dat")}},
       // A record cut short by the end of the file is not counted.
       {"CutInsideSecondRecord",
        {file("t1", kRecord + "\n13.0 -3.75 9.0 101.0 7 8 9 1")},
        0,
        exactly(""),
-       exactly(lines({kEcho, count_line(1)})),
-       {holds("res.dat", lines({kResult}))}},
+       exactly(lines_of({kEcho, count_line(1)})),
+       {holds("res.dat", lines_of({kResult}))}},
       {"IntegerBeyond32Bits",
-       {file("t1", lines({kRecord, "12.5 -3.25 8.0 100.0 4294967296 2 3 4 5 6"}))},
+       {file("t1", lines_of({kRecord, "12.5 -3.25 8.0 100.0 4294967296 2 3 4 5 6"}))},
        1,
        exactly("hypomean: t1:2: columns 22-31: integer \"4294967296\" is out of range (allowed: -2147483648 to "
                "2147483647)\n"),
-       exactly(lines({kEcho})),
+       exactly(lines_of({kEcho})),
        {created_empty("res.dat")}},
       // The smallest integer is read; it does not fit four columns.
       {"SmallestInteger",
-       {file("t1", lines({"12.5 -3.25 8.0 100.0 -2147483648 2 3 4 5 6"}))},
+       {file("t1", lines_of({"12.5 -3.25 8.0 100.0 -2147483648 2 3 4 5 6"}))},
        0,
        exactly(""),
        std::nullopt,
-       {holds("res.dat", lines({kResult.substr(0, 72) + "****" + kResult.substr(76)}))}},
+       {holds("res.dat", lines_of({kResult.substr(0, 72) + "****" + kResult.substr(76)}))}},
       {"RealBeyondRange",
-       {file("t1", lines({"3.5e38 -3.25 8.0 100.0 1 2 3 4 5 6"})), file("res.dat", kOldResult)},
+       {file("t1", lines_of({"3.5e38 -3.25 8.0 100.0 1 2 3 4 5 6"})), file("res.dat", kOldResult)},
        1,
        exactly("hypomean: t1:1: columns 1-6: number \"3.5e38\" is beyond the range of a real\n"),
        exactly(""),
        {unchanged("res.dat")}},
       {"TextWhereRealIsDue",
-       {file("t1", lines({"12.5 abc 8.0 100.0 1 2 3 4 5 6"}))},
+       {file("t1", lines_of({"12.5 abc 8.0 100.0 1 2 3 4 5 6"}))},
        1,
        exactly("hypomean: t1:1: columns 6-8: cannot read \"abc\" as a number\n"),
        exactly(""),
        {created_empty("res.dat")}},
       {"RealWhereIntegerIsDue",
-       {file("t1", lines({"12.5 -3.25 8.0 100.0 1 2.0 3 4 5 6"}))},
+       {file("t1", lines_of({"12.5 -3.25 8.0 100.0 1 2.0 3 4 5 6"}))},
        1,
        exactly("hypomean: t1:1: columns 24-26: cannot read \"2.0\" as an integer\n"),
        exactly(""),
@@ -131,11 +131,11 @@ std::vector<HostileCase> cases() {
   };
 }
 
-class HypomeanHostile : public ::testing::TestWithParam<HostileCase> {};
+class HypomeanHostile : public ::testing::TestWithParam<ProgramCase> {};
 
 TEST_P(HypomeanHostile, EndsAsStated) { run_case("hypomean", GetParam()); }
 
-INSTANTIATE_TEST_SUITE_P(Catalogue, HypomeanHostile, ::testing::ValuesIn(cases()), case_name);
+INSTANTIATE_TEST_SUITE_P(Catalogue, HypomeanHostile, ::testing::ValuesIn(cases()), case_name<ProgramCase>);
 
 }  // namespace
-}  // namespace hardening
+}  // namespace toolkit_test::hardening

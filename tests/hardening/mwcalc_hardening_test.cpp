@@ -3,9 +3,9 @@
 // "mw.dat" created empty, or as it was, and nothing on standard output.
 #include <string>
 
-#include "hostile_case.hpp"
+#include "hostile_input.hpp"
 
-namespace hardening {
+namespace toolkit_test::hardening {
 namespace {
 
 const std::string kEpicentre = "40.5 -3.7 10.0\n";
@@ -13,7 +13,7 @@ const std::string kOldMagnitude = "1.5\n";
 // The four labelled values on standard output, whatever their digits.
 const std::string kFourValues = R"( Nivel plano +\S+ *\n Nivel a la 10 +\S+ *\n Mo = +\S+ *\n Mw = +\S+ *\n)";
 
-std::vector<HostileCase> cases() {
+std::vector<ProgramCase> cases() {
   return {
       {"BinaryGarbageEpicentre",
        {file("epi.dat", binary_garbage()), file("t1.promedio", "2.0\n")},
@@ -115,11 +115,11 @@ std::vector<HostileCase> cases() {
   };
 }
 
-class MwcalcHostile : public ::testing::TestWithParam<HostileCase> {};
+class MwcalcHostile : public ::testing::TestWithParam<ProgramCase> {};
 
 TEST_P(MwcalcHostile, EndsAsStated) { run_case("mwcalc", GetParam()); }
 
-INSTANTIATE_TEST_SUITE_P(Catalogue, MwcalcHostile, ::testing::ValuesIn(cases()), case_name);
+INSTANTIATE_TEST_SUITE_P(Catalogue, MwcalcHostile, ::testing::ValuesIn(cases()), case_name<ProgramCase>);
 
 }  // namespace
-}  // namespace hardening
+}  // namespace toolkit_test::hardening

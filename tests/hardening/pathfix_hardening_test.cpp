@@ -4,9 +4,9 @@
 // "infile" cannot be opened).
 #include <string>
 
-#include "hostile_case.hpp"
+#include "hostile_input.hpp"
 
-namespace hardening {
+namespace toolkit_test::hardening {
 namespace {
 
 // A zero distance makes every corrected amplitude zero, whatever the
@@ -17,7 +17,7 @@ const std::string kZero = "   0.00000000    ";
 const std::string kFirstFrequency = "  0.500000000    ";  // the step 0.5
 const std::string kOldSpectrum = "old spectrum\n";
 
-std::vector<HostileCase> cases() {
+std::vector<ProgramCase> cases() {
   return {
       {"BinaryGarbageSpectrum",
        {file("infile", binary_garbage()), file("t1dhp", kDistance)},
@@ -37,8 +37,8 @@ std::vector<HostileCase> cases() {
         file("t1dhp", kDistance)},
        0,
        exactly(""),
-       exactly(lines({kFirstFrequency})),
-       {holds("oufile", lines({kZero, kZero}))}},
+       exactly(lines_of({kFirstFrequency})),
+       {holds("oufile", lines_of({kZero, kZero}))}},
       {"TenMegabyteNumber",
        {file("infile", kSpectrum), made_file("t1dhp", [] { return std::string(kTenMegabytes, '4') + " 3\n"; })},
        1,
@@ -80,7 +80,7 @@ std::vector<HostileCase> cases() {
        {file("infile", kSpectrum), file("t1dhp", kDistance), full_device("oufile")},
        1,
        exactly("pathfix: oufile: No space left on device\n"),
-       exactly(lines({kFirstFrequency})),
+       exactly(lines_of({kFirstFrequency})),
        {still_full_device("oufile")}},
       // 100000 amplitudes fill the output buffer many times over: the first
       // write that fails ends the run.
@@ -154,11 +154,11 @@ std::vector<HostileCase> cases() {
   };
 }
 
-class PathfixHostile : public ::testing::TestWithParam<HostileCase> {};
+class PathfixHostile : public ::testing::TestWithParam<ProgramCase> {};
 
 TEST_P(PathfixHostile, EndsAsStated) { run_case("pathfix", GetParam()); }
 
-INSTANTIATE_TEST_SUITE_P(Catalogue, PathfixHostile, ::testing::ValuesIn(cases()), case_name);
+INSTANTIATE_TEST_SUITE_P(Catalogue, PathfixHostile, ::testing::ValuesIn(cases()), case_name<ProgramCase>);
 
 }  // namespace
-}  // namespace hardening
+}  // namespace toolkit_test::hardening

@@ -3,9 +3,9 @@
 // failure leaves the lines of the entries before it.
 #include <string>
 
-#include "hostile_case.hpp"
+#include "hostile_input.hpp"
 
-namespace hardening {
+namespace toolkit_test::hardening {
 namespace {
 
 // A station line from the code and columns 16-42.
@@ -19,7 +19,7 @@ const std::string kEfgh = "EFGH 4 10.5 41 0.25 1200";
 const std::string kEfghLine = station("EFGH", "41  0.2500   4 10.5000 1200");
 const std::string kOldStations = "an old station line\n";
 
-std::vector<HostileCase> cases() {
+std::vector<ProgramCase> cases() {
   return {
       // The first value, whatever its bytes, is the station code. A slash
       // among the bytes of the first line ends that entry there: its other
@@ -31,17 +31,17 @@ std::vector<HostileCase> cases() {
        1,
        matching(R"(stalist: tempo2\.dat:2: columns \d+-\d+: cannot read ".+"(\.\.\. \(\d+ bytes\))? as an integer\n)"),
        exactly(""),
-       {holds("estaciones_2.txt", lines({station("\x7f"
-                                                 "ELF",
-                                                 " 0  0.0000   0  0.0000    0")}))}},
+       {holds("estaciones_2.txt", lines_of({station("\x7f"
+                                                    "ELF",
+                                                    " 0  0.0000   0  0.0000    0")}))}},
       {"BinaryGarbageAfterAnEntry",
        {file("tempo2.dat", kAbcd + "\n" + binary_garbage()), file("estaciones_2.txt", kOldStations)},
        1,
        matching(R"(stalist: tempo2\.dat:3: columns \d+-\d+: cannot read ".+"(\.\.\. \(\d+ bytes\))? as an integer\n)"),
        exactly(""),
-       {holds("estaciones_2.txt", lines({kAbcdLine, station("\x7f"
-                                                            "ELF",
-                                                            "40 25.3000   3 42.1500  655")}))}},
+       {holds("estaciones_2.txt", lines_of({kAbcdLine, station("\x7f"
+                                                               "ELF",
+                                                               "40 25.3000   3 42.1500  655")}))}},
       // Values after the sixth are passed over, however many.
       {"TenMegabyteLine",
        {made_file("tempo2.dat",
@@ -54,7 +54,7 @@ std::vector<HostileCase> cases() {
        0,
        exactly(""),
        exactly(""),
-       {holds("estaciones_2.txt", lines({kAbcdLine, kEfghLine}))}},
+       {holds("estaciones_2.txt", lines_of({kAbcdLine, kEfghLine}))}},
       {"EmptyFile", {file("tempo2.dat", "")}, 0, exactly(""), exactly(""), {created_empty("estaciones_2.txt")}},
       {"EmptyFileKeepsExistingOutput",
        {file("tempo2.dat", ""), file("estaciones_2.txt", kOldStations)},
@@ -69,13 +69,13 @@ std::vector<HostileCase> cases() {
        exactly(""),
        {absent("estaciones_2.txt")}},
       {"OutputIsDirectory",
-       {file("tempo2.dat", lines({kAbcd})), directory("estaciones_2.txt")},
+       {file("tempo2.dat", lines_of({kAbcd})), directory("estaciones_2.txt")},
        1,
        exactly("stalist: estaciones_2.txt: Is a directory\n"),
        exactly(""),
        {still_directory("estaciones_2.txt")}},
       {"OutputOnFullDevice",
-       {file("tempo2.dat", lines({kAbcd, kEfgh})), full_device("estaciones_2.txt")},
+       {file("tempo2.dat", lines_of({kAbcd, kEfgh})), full_device("estaciones_2.txt")},
        1,
        exactly("stalist: estaciones_2.txt: No space left on device\n"),
        exactly(""),
@@ -86,40 +86,40 @@ std::vector<HostileCase> cases() {
        0,
        exactly(""),
        exactly(""),
-       {holds("estaciones_2.txt", lines({kAbcdLine}))}},
+       {holds("estaciones_2.txt", lines_of({kAbcdLine}))}},
       {"IntegerBeyond32Bits",
-       {file("tempo2.dat", lines({kAbcd, "EFGH 2147483648 10.5 41 0.25 1200"}))},
+       {file("tempo2.dat", lines_of({kAbcd, "EFGH 2147483648 10.5 41 0.25 1200"}))},
        1,
        exactly("stalist: tempo2.dat:2: columns 6-15: integer \"2147483648\" is out of range (allowed: -2147483648 to "
                "2147483647)\n"),
        exactly(""),
-       {holds("estaciones_2.txt", lines({kAbcdLine}))}},
+       {holds("estaciones_2.txt", lines_of({kAbcdLine}))}},
       {"RealBeyondRange",
-       {file("tempo2.dat", lines({kAbcd, "EFGH 4 1e39 41 0.25 1200"}))},
+       {file("tempo2.dat", lines_of({kAbcd, "EFGH 4 1e39 41 0.25 1200"}))},
        1,
        exactly("stalist: tempo2.dat:2: columns 8-11: number \"1e39\" is beyond the range of a real\n"),
        exactly(""),
-       {holds("estaciones_2.txt", lines({kAbcdLine}))}},
+       {holds("estaciones_2.txt", lines_of({kAbcdLine}))}},
       {"TextWhereDegreesAreDue",
-       {file("tempo2.dat", lines({"EFGH four 10.5 41 0.25 1200"})), file("estaciones_2.txt", kOldStations)},
+       {file("tempo2.dat", lines_of({"EFGH four 10.5 41 0.25 1200"})), file("estaciones_2.txt", kOldStations)},
        1,
        exactly("stalist: tempo2.dat:1: columns 6-9: cannot read \"four\" as an integer\n"),
        exactly(""),
        {unchanged("estaciones_2.txt")}},
       {"RealWhereDegreesAreDue",
-       {file("tempo2.dat", lines({kAbcd, "EFGH 4.0 10.5 41 0.25 1200"}))},
+       {file("tempo2.dat", lines_of({kAbcd, "EFGH 4.0 10.5 41 0.25 1200"}))},
        1,
        exactly("stalist: tempo2.dat:2: columns 6-8: cannot read \"4.0\" as an integer\n"),
        exactly(""),
-       {holds("estaciones_2.txt", lines({kAbcdLine}))}},
+       {holds("estaciones_2.txt", lines_of({kAbcdLine}))}},
   };
 }
 
-class StalistHostile : public ::testing::TestWithParam<HostileCase> {};
+class StalistHostile : public ::testing::TestWithParam<ProgramCase> {};
 
 TEST_P(StalistHostile, EndsAsStated) { run_case("stalist", GetParam()); }
 
-INSTANTIATE_TEST_SUITE_P(Catalogue, StalistHostile, ::testing::ValuesIn(cases()), case_name);
+INSTANTIATE_TEST_SUITE_P(Catalogue, StalistHostile, ::testing::ValuesIn(cases()), case_name<ProgramCase>);
 
 }  // namespace
-}  // namespace hardening
+}  // namespace toolkit_test::hardening

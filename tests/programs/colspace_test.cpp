@@ -3,16 +3,15 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <filesystem>
+#include <optional>
 #include <string>
 
+#include "case_name.hpp"
 #include "program_run.hpp"
+#include "run_case.hpp"
 
+namespace toolkit_test {
 namespace {
-
-using toolkit_test::lines_of;
-using toolkit_test::run_program;
-using toolkit_test::WorkDir;
 
 const std::string kBlankLine(81, ' ');
 
@@ -26,13 +25,9 @@ class ColspaceCases : public ::testing::TestWithParam<Case> {};
 
 TEST_P(ColspaceCases, SpacedTable) {
   const Case& c = GetParam();
-  WorkDir dir;
-  dir.write("varios.dat", c.varios);
-  const auto run = run_program("colspace", dir);
-  EXPECT_EQ(run.exit_status, 0);
-  EXPECT_EQ(run.out, "");
-  EXPECT_EQ(run.err, "");
-  EXPECT_EQ(dir.read("salida_varios.dat"), c.salida);
+  run_case(
+      "colspace",
+      {c.name, {file("varios.dat", c.varios)}, 0, exactly(""), exactly(""), {holds("salida_varios.dat", c.salida)}});
 }
 
 using namespace std::string_literals;  // for lines holding NUL bytes
@@ -70,11 +65,6 @@ const Case kCases[] = {
     {"AnyByteIsCopied", "\0\0\0\0\0\0\0\x01\x80\xff\t\r\x7f\xc3\xb1o\xc3\xb1opq\0rstuvwxyz\n"s,
      "\0\0\0\0\0\0\0\x01 \x80\xff\t\r\x7f \xc3\xb1o\xc3\xb1o pq\0 rstuvw xyz"s + blanks(45) + "\n"},
 };
-
-template <class T>
-std::string case_name(const ::testing::TestParamInfo<T>& param) {
-  return param.param.name;
-}
 
 INSTANTIATE_TEST_SUITE_P(Colspace, ColspaceCases, ::testing::ValuesIn(kCases), case_name<Case>);
 
@@ -132,15 +122,16 @@ class ColspaceLongTables : public ::testing::TestWithParam<LongCase> {};
 
 TEST_P(ColspaceLongTables, AtMost10000LinesConverted) {
   const LongCase& c = GetParam();
-  WorkDir dir;
-  dir.write("varios.dat", packed_table(c.lines));
-  const auto run = run_program("colspace", dir);
-  EXPECT_EQ(run.exit_status, 0);
-  EXPECT_EQ(run.out, "");
-  EXPECT_EQ(run.err, c.err);
-  const std::string out = dir.read("salida_varios.dat");
-  EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), std::min(c.lines, 10000));
-  EXPECT_TRUE(out == spaced_table(std::min(c.lines, 10000))) << "the converted lines differ";
+  const auto check = [&c](const std::string& out) {
+    EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), std::min(c.lines, 10000));
+    EXPECT_TRUE(out == spaced_table(std::min(c.lines, 10000))) << "the converted lines differ";
+  };
+  run_case("colspace", {c.name,
+                        {file("varios.dat", packed_table(c.lines))},
+                        0,
+                        exactly(c.err),
+                        exactly(""),
+                        {satisfies("salida_varios.dat", check)}});
 }
 
 const std::string kTooLong =
@@ -167,27 +158,9 @@ TEST(Colspace, EmptyLineAfter10000IsStillALineLeftOut) {
 
 // An existing "salida_varios.dat" is replaced by the lines of this run; a run
 // that writes no line leaves it as it was.
-struct ReplaceCase {
-  const char* name;
-  std::string varios;
-  const char* old_salida;  // nullptr: no such file before the run
-  std::string salida;
-};
+class ColspaceExistingOutput : public ::testing::TestWithParam<ProgramCase> {};
 
-class ColspaceExistingOutput : public ::testing::TestWithParam<ReplaceCase> {};
-
-TEST_P(ColspaceExistingOutput, ReplacedOnlyWhenLinesAreWritten) {
-  const ReplaceCase& c = GetParam();
-  WorkDir dir;
-  dir.write("varios.dat", c.varios);
-  if (c.old_salida != nullptr) dir.write("salida_varios.dat", c.old_salida);
-  const auto run = run_program("colspace", dir);
-  EXPECT_EQ(run.exit_status, 0);
-  EXPECT_EQ(run.out, "");
-  EXPECT_EQ(run.err, "");
-  ASSERT_TRUE(dir.exists("salida_varios.dat"));
-  EXPECT_EQ(dir.read("salida_varios.dat"), c.salida);
-}
+TEST_P(ColspaceExistingOutput, ReplacedOnlyWhenLinesAreWritten) { run_case("colspace", GetParam()); }
 
 std::string old_output_of_500_lines() {
   std::string text;
@@ -197,53 +170,63 @@ std::string old_output_of_500_lines() {
 
 const std::string kOld500 = old_output_of_500_lines();
 
-const ReplaceCase kReplaceCases[] = {
-    {"EmptyInputCreatesEmptyOutput", "", nullptr, ""},
-    {"EmptyInputKeepsOldOutput", "", "old line 1\nold line 2 without line end",
-     "old line 1\nold line 2 without line end"},
-    {"EmptyInputKeeps500OldLines", "", kOld500.c_str(), kOld500},
-    {"ThreeLinesReplace500OldLines", packed_table(3), kOld500.c_str(), spaced_table(3)},
-    {"OneLineReplacesLongerOldLine", "ABCDEFGHIJ\n", kOld500.c_str(), kTenSpaced + "\n"},
+const ProgramCase kReplaceCases[] = {
+    {"EmptyInputCreatesEmptyOutput",
+     {file("varios.dat", "")},
+     0,
+     exactly(""),
+     exactly(""),
+     {holds("salida_varios.dat", "")}},
+    {"EmptyInputKeepsOldOutput",
+     {file("varios.dat", ""), file("salida_varios.dat", "old line 1\nold line 2 without line end")},
+     0,
+     exactly(""),
+     exactly(""),
+     {holds("salida_varios.dat", "old line 1\nold line 2 without line end")}},
+    {"EmptyInputKeeps500OldLines",
+     {file("varios.dat", ""), file("salida_varios.dat", kOld500)},
+     0,
+     exactly(""),
+     exactly(""),
+     {holds("salida_varios.dat", kOld500)}},
+    {"ThreeLinesReplace500OldLines",
+     {file("varios.dat", packed_table(3)), file("salida_varios.dat", kOld500)},
+     0,
+     exactly(""),
+     exactly(""),
+     {holds("salida_varios.dat", spaced_table(3))}},
+    {"OneLineReplacesLongerOldLine",
+     {file("varios.dat", "ABCDEFGHIJ\n"), file("salida_varios.dat", kOld500)},
+     0,
+     exactly(""),
+     exactly(""),
+     {holds("salida_varios.dat", kTenSpaced + "\n")}},
 };
 
-INSTANTIATE_TEST_SUITE_P(Colspace, ColspaceExistingOutput, ::testing::ValuesIn(kReplaceCases), case_name<ReplaceCase>);
+INSTANTIATE_TEST_SUITE_P(Colspace, ColspaceExistingOutput, ::testing::ValuesIn(kReplaceCases), case_name<ProgramCase>);
 
 // Failures: status 1, one line on standard error, and "salida_varios.dat"
 // neither created nor changed.
 TEST(Colspace, MissingInputLeavesNoOutputFile) {
-  WorkDir dir;
-  const auto run = run_program("colspace", dir);
-  EXPECT_EQ(run.exit_status, 1);
-  EXPECT_EQ(run.out, "");
-  EXPECT_EQ(run.err, "colspace: varios.dat: No such file or directory\n");
-  EXPECT_FALSE(dir.exists("salida_varios.dat"));
+  run_case("colspace",
+           failure("", {}, "colspace: varios.dat: No such file or directory\n", {absent("salida_varios.dat")}));
 }
 
 TEST(Colspace, MissingInputKeepsOldOutput) {
-  WorkDir dir;
-  dir.write("salida_varios.dat", kOld500);
-  const auto run = run_program("colspace", dir);
-  EXPECT_EQ(run.exit_status, 1);
-  EXPECT_EQ(run.err, "colspace: varios.dat: No such file or directory\n");
-  EXPECT_EQ(dir.read("salida_varios.dat"), kOld500);
+  run_case("colspace",
+           failure("", {file("salida_varios.dat", kOld500)}, "colspace: varios.dat: No such file or directory\n",
+                   {unchanged("salida_varios.dat")}, std::nullopt));
 }
 
 TEST(Colspace, InputThatIsADirectory) {
-  WorkDir dir;
-  std::filesystem::create_directory(dir.file("varios.dat"));
-  const auto run = run_program("colspace", dir);
-  EXPECT_EQ(run.exit_status, 1);
-  EXPECT_EQ(run.err, "colspace: varios.dat: Is a directory\n");
-  EXPECT_FALSE(dir.exists("salida_varios.dat"));
+  run_case("colspace", failure("", {directory("varios.dat")}, "colspace: varios.dat: Is a directory\n",
+                               {absent("salida_varios.dat")}, std::nullopt));
 }
 
 TEST(Colspace, OutputThatCannotBeWritten) {
-  WorkDir dir;
-  dir.write("varios.dat", packed_table(3));
-  std::filesystem::create_symlink("/dev/full", dir.file("salida_varios.dat"));
-  const auto run = run_program("colspace", dir);
-  EXPECT_EQ(run.exit_status, 1);
-  EXPECT_EQ(run.err, "colspace: salida_varios.dat: No space left on device\n");
+  run_case("colspace", failure("", {file("varios.dat", packed_table(3)), full_device("salida_varios.dat")},
+                               "colspace: salida_varios.dat: No space left on device\n", {}, std::nullopt));
 }
 
 }  // namespace
+}  // namespace toolkit_test

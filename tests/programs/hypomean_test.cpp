@@ -5,19 +5,16 @@
 #include <array>
 #include <cstdint>
 #include <cstdio>
-#include <filesystem>
 #include <string>
 #include <vector>
 
+#include "case_name.hpp"
 #include "program_run.hpp"
 #include "reference_format.hpp"
+#include "run_case.hpp"
 
+namespace toolkit_test {
 namespace {
-
-using toolkit_test::lines_of;
-using toolkit_test::reference_free_real;
-using toolkit_test::run_program;
-using toolkit_test::WorkDir;
 
 struct Location {
   std::array<float, 4> reals;
@@ -123,13 +120,7 @@ class HypomeanCases : public ::testing::TestWithParam<Case> {};
 
 TEST_P(HypomeanCases, EchoCountAndResult) {
   const Case& c = GetParam();
-  WorkDir dir;
-  dir.write("t1", c.t1);
-  const auto run = run_program("hypomean", dir);
-  EXPECT_EQ(run.exit_status, 0);
-  EXPECT_EQ(run.err, c.err);
-  EXPECT_EQ(run.out, c.out);
-  EXPECT_EQ(dir.read("res.dat"), c.result);
+  run_case("hypomean", {c.name, {file("t1", c.t1)}, 0, exactly(c.err), exactly(c.out), {holds("res.dat", c.result)}});
 }
 
 const Case kCases[] = {
@@ -183,11 +174,6 @@ const Case kCases[] = {
      kNaNs + " 2024    3   17    0    0    0\n", kNote},
 };
 
-template <class T>
-std::string case_name(const ::testing::TestParamInfo<T>& param) {
-  return param.param.name;
-}
-
 INSTANTIATE_TEST_SUITE_P(Hypomean, HypomeanCases, ::testing::ValuesIn(kCases), case_name<Case>);
 
 TEST(Hypomean, LineLayouts) {
@@ -213,67 +199,42 @@ TEST(Hypomean, ExistingResultFileIsReplaced) {
 // Failures: status 1, one line on standard error, the echo lines written
 // before it, and "res.dat" as it was (created empty where it did not exist
 // once "t1" was opened).
-struct FailureCase {
-  const char* name;
-  const char* t1;          // nullptr: no such file
-  const char* old_result;  // nullptr: no such file before the run
-  std::string out;
-  std::string message;
+class HypomeanFailures : public ::testing::TestWithParam<ProgramCase> {};
+
+TEST_P(HypomeanFailures, LeaveTheResultFileAsItWas) { run_case("hypomean", GetParam()); }
+
+const std::string kNorthT1 = "12.5 -3.25 8.0 100.0 1 2 3 4 5 6\n13.0 north 9.0 101.0 7 8 9 10 11 12\n";
+
+const ProgramCase kFailures[] = {
+    failure("MissingT1", {}, "hypomean: t1: No such file or directory\n", {absent("res.dat")}),
+    failure("MissingT1KeepsOldResult", {file("res.dat", "old\nresult\n")}, "hypomean: t1: No such file or directory\n",
+            {unchanged("res.dat")}),
+    failure("WordWhereANumberIsDue", {file("t1", kNorthT1)},
+            "hypomean: t1:2: columns 6-10: cannot read \"north\" as a number\n", {created_empty("res.dat")},
+            exactly(echo(kExampleLocations[0]))),
+    failure("WordWhereANumberIsDueKeepsOldResult", {file("t1", kNorthT1), file("res.dat", "old\nresult\n")},
+            "hypomean: t1:2: columns 6-10: cannot read \"north\" as a number\n", {unchanged("res.dat")},
+            exactly(echo(kExampleLocations[0]))),
+    failure("RealWhereAnIntegerIsDue", {file("t1", "12.5 -3.25 8.0 100.0 1 2.0 3 4 5 6\n")},
+            "hypomean: t1:1: columns 24-26: cannot read \"2.0\" as an integer\n", {created_empty("res.dat")}),
+    failure("BadValueOnTheSecondLineOfARecord",
+            {file("t1", "12.5 -3.25 8.0 100.0\n1 2 x 4 5 6\n"), file("res.dat", "old\n")},
+            "hypomean: t1:2: column 5: cannot read \"x\" as an integer\n", {unchanged("res.dat")}),
+    failure("IntegerOutOfRange", {file("t1", "12.5 -3.25 8.0 100.0 3000000000 2 3 4 5 6\n")},
+            "hypomean: t1:1: columns 22-31: integer \"3000000000\" is out of range (allowed: -2147483648 to "
+            "2147483647)\n",
+            {created_empty("res.dat")}),
 };
 
-class HypomeanFailures : public ::testing::TestWithParam<FailureCase> {};
-
-TEST_P(HypomeanFailures, LeaveTheResultFileAsItWas) {
-  const FailureCase& c = GetParam();
-  WorkDir dir;
-  if (c.t1 != nullptr) dir.write("t1", c.t1);
-  if (c.old_result != nullptr) dir.write("res.dat", c.old_result);
-  const auto run = run_program("hypomean", dir);
-  EXPECT_EQ(run.exit_status, 1);
-  EXPECT_EQ(run.out, c.out);
-  EXPECT_EQ(run.err, c.message);
-  if (c.old_result != nullptr) {
-    EXPECT_EQ(dir.read("res.dat"), c.old_result);
-  } else if (c.t1 == nullptr) {
-    EXPECT_FALSE(dir.exists("res.dat"));
-  } else {
-    EXPECT_EQ(dir.read("res.dat"), "");
-  }
-}
-
-const FailureCase kFailures[] = {
-    {"MissingT1", nullptr, nullptr, "", "hypomean: t1: No such file or directory\n"},
-    {"MissingT1KeepsOldResult", nullptr, "old\nresult\n", "", "hypomean: t1: No such file or directory\n"},
-    {"WordWhereANumberIsDue", "12.5 -3.25 8.0 100.0 1 2 3 4 5 6\n13.0 north 9.0 101.0 7 8 9 10 11 12\n", nullptr,
-     echo(kExampleLocations[0]), "hypomean: t1:2: columns 6-10: cannot read \"north\" as a number\n"},
-    {"WordWhereANumberIsDueKeepsOldResult", "12.5 -3.25 8.0 100.0 1 2 3 4 5 6\n13.0 north 9.0 101.0 7 8 9 10 11 12\n",
-     "old\nresult\n", echo(kExampleLocations[0]), "hypomean: t1:2: columns 6-10: cannot read \"north\" as a number\n"},
-    {"RealWhereAnIntegerIsDue", "12.5 -3.25 8.0 100.0 1 2.0 3 4 5 6\n", nullptr, "",
-     "hypomean: t1:1: columns 24-26: cannot read \"2.0\" as an integer\n"},
-    {"BadValueOnTheSecondLineOfARecord", "12.5 -3.25 8.0 100.0\n1 2 x 4 5 6\n", "old\n", "",
-     "hypomean: t1:2: column 5: cannot read \"x\" as an integer\n"},
-    {"IntegerOutOfRange", "12.5 -3.25 8.0 100.0 3000000000 2 3 4 5 6\n", nullptr, "",
-     "hypomean: t1:1: columns 22-31: integer \"3000000000\" is out of range (allowed: -2147483648 to "
-     "2147483647)\n"},
-};
-
-INSTANTIATE_TEST_SUITE_P(Hypomean, HypomeanFailures, ::testing::ValuesIn(kFailures), case_name<FailureCase>);
+INSTANTIATE_TEST_SUITE_P(Hypomean, HypomeanFailures, ::testing::ValuesIn(kFailures), case_name<ProgramCase>);
 
 TEST(Hypomean, ResultFileThatCannotBeWritten) {
-  WorkDir dir;
-  dir.write("t1", kExampleT1);
-  std::filesystem::create_directory(dir.file("res.dat"));
-  auto run = run_program("hypomean", dir);
-  EXPECT_EQ(run.exit_status, 1);
-  EXPECT_EQ(run.out, "");
-  EXPECT_EQ(run.err, "hypomean: res.dat: Is a directory\n");
-
-  std::filesystem::remove(dir.file("res.dat"));
-  std::filesystem::create_symlink("/dev/full", dir.file("res.dat"));
-  run = run_program("hypomean", dir);
-  EXPECT_EQ(run.exit_status, 1);
-  EXPECT_EQ(run.out, echoes(kExampleLocations) + count_line("3"));
-  EXPECT_EQ(run.err, "hypomean: res.dat: No space left on device\n");
+  run_case("hypomean",
+           failure("", {file("t1", kExampleT1), directory("res.dat")}, "hypomean: res.dat: Is a directory\n", {}));
+  run_case("hypomean",
+           failure("", {file("t1", kExampleT1), full_device("res.dat")}, "hypomean: res.dat: No space left on device\n",
+                   {}, exactly(echoes(kExampleLocations) + count_line("3"))));
 }
 
 }  // namespace
+}  // namespace toolkit_test

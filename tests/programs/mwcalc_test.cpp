@@ -5,13 +5,12 @@
 
 #include <string>
 
+#include "case_name.hpp"
 #include "program_run.hpp"
+#include "run_case.hpp"
 
+namespace toolkit_test {
 namespace {
-
-using toolkit_test::lines_of;
-using toolkit_test::run_program;
-using toolkit_test::WorkDir;
 
 const char* const kEpicentre = "16.8521 -99.9087 18.3\n";
 
@@ -48,14 +47,12 @@ class MwcalcCases : public ::testing::TestWithParam<Case> {};
 
 TEST_P(MwcalcCases, ValuesMagnitudeAndNote) {
   const Case& c = GetParam();
-  WorkDir dir;
-  dir.write("epi.dat", kEpicentre);
-  dir.write("t1.promedio", c.level);
-  const auto run = run_program("mwcalc", dir);
-  EXPECT_EQ(run.exit_status, 0);
-  EXPECT_EQ(run.out, c.out);
-  EXPECT_EQ(run.err, c.err);
-  EXPECT_EQ(dir.read("mw.dat"), c.mw);
+  run_case("mwcalc", {c.name,
+                      {file("epi.dat", kEpicentre), file("t1.promedio", c.level)},
+                      0,
+                      exactly(c.err),
+                      exactly(c.out),
+                      {holds("mw.dat", c.mw)}});
 }
 
 const Case kCases[] = {
@@ -160,11 +157,6 @@ const Case kCases[] = {
     {"NoLineFeed", "2.0", kLevelTwoOut, "2.6\n", ""},
 };
 
-template <class T>
-std::string case_name(const ::testing::TestParamInfo<T>& param) {
-  return param.param.name;
-}
-
 INSTANTIATE_TEST_SUITE_P(Mwcalc, MwcalcCases, ::testing::ValuesIn(kCases), case_name<Case>);
 
 // The epicentre is read and not used: any three values, however written,
@@ -172,14 +164,12 @@ INSTANTIATE_TEST_SUITE_P(Mwcalc, MwcalcCases, ::testing::ValuesIn(kCases), case_
 class MwcalcEpicentres : public ::testing::TestWithParam<const char*> {};
 
 TEST_P(MwcalcEpicentres, ChangeNothing) {
-  WorkDir dir;
-  dir.write("epi.dat", GetParam());
-  dir.write("t1.promedio", "2.0\n");
-  const auto run = run_program("mwcalc", dir);
-  EXPECT_EQ(run.exit_status, 0);
-  EXPECT_EQ(run.err, "");
-  EXPECT_EQ(run.out, kLevelTwoOut);
-  EXPECT_EQ(dir.read("mw.dat"), "2.6\n");
+  run_case("mwcalc", {"",
+                      {file("epi.dat", GetParam()), file("t1.promedio", "2.0\n")},
+                      0,
+                      exactly(""),
+                      exactly(kLevelTwoOut),
+                      {holds("mw.dat", "2.6\n")}});
 }
 
 INSTANTIATE_TEST_SUITE_P(Mwcalc, MwcalcEpicentres,
@@ -197,56 +187,44 @@ TEST(Mwcalc, ExistingMagnitudeFileIsReplaced) {
 
 // Failures: status 1, one line on standard error, nothing on standard output,
 // and "mw.dat" as it was (created empty where it did not exist).
-struct FailureCase {
-  const char* name;
-  const char* epi;     // nullptr: no such file
-  const char* level;   // nullptr: no such file
-  const char* old_mw;  // nullptr: no such file before the run
-  std::string message;
-};
+class MwcalcFailures : public ::testing::TestWithParam<ProgramCase> {};
 
-class MwcalcFailures : public ::testing::TestWithParam<FailureCase> {};
+TEST_P(MwcalcFailures, LeaveTheMagnitudeFileAsItWas) { run_case("mwcalc", GetParam()); }
 
-TEST_P(MwcalcFailures, LeaveTheMagnitudeFileAsItWas) {
-  const FailureCase& c = GetParam();
-  WorkDir dir;
-  if (c.epi != nullptr) dir.write("epi.dat", c.epi);
-  if (c.level != nullptr) dir.write("t1.promedio", c.level);
-  if (c.old_mw != nullptr) dir.write("mw.dat", c.old_mw);
-  const auto run = run_program("mwcalc", dir);
-  EXPECT_EQ(run.exit_status, 1);
-  EXPECT_EQ(run.out, "");
-  EXPECT_EQ(run.err, c.message);
-  ASSERT_TRUE(dir.exists("mw.dat"));
-  EXPECT_EQ(dir.read("mw.dat"), c.old_mw != nullptr ? c.old_mw : "");
-}
-
-const FailureCase kFailures[] = {
-    {"MissingEpicentre", nullptr, "2.0\n", nullptr, "mwcalc: epi.dat: No such file or directory\n"},
-    {"MissingEpicentreKeepsOldMagnitude", nullptr, "2.0\n", "3.1\n", "mwcalc: epi.dat: No such file or directory\n"},
-    {"EpicentreWithTwoNumbers", "16.8521 -99.9087\n", "2.0\n", nullptr,
-     "mwcalc: epi.dat: end of file after line 1: expected 3 values, found 2\n"},
-    {"EpicentreWithTwoNumbersKeepsOldMagnitude", "16.8521\n-99.9087\n", "2.0\n", "3.1\n",
-     "mwcalc: epi.dat: end of file after line 2: expected 3 values, found 2\n"},
-    {"EmptyEpicentre", "", "2.0\n", nullptr,
-     "mwcalc: epi.dat: end of file (the file is empty): expected 3 values, found 0\n"},
-    {"EpicentreNotANumber", "16.8521 -99.9087 prof\n", "2.0\n", nullptr,
-     "mwcalc: epi.dat:1: columns 18-21: cannot read \"prof\" as a number\n"},
+const ProgramCase kFailures[] = {
+    failure("MissingEpicentre", {file("t1.promedio", "2.0\n")}, "mwcalc: epi.dat: No such file or directory\n",
+            {created_empty("mw.dat")}),
+    failure("MissingEpicentreKeepsOldMagnitude", {file("t1.promedio", "2.0\n"), file("mw.dat", "3.1\n")},
+            "mwcalc: epi.dat: No such file or directory\n", {unchanged("mw.dat")}),
+    failure("EpicentreWithTwoNumbers", {file("epi.dat", "16.8521 -99.9087\n"), file("t1.promedio", "2.0\n")},
+            "mwcalc: epi.dat: end of file after line 1: expected 3 values, found 2\n", {created_empty("mw.dat")}),
+    failure("EpicentreWithTwoNumbersKeepsOldMagnitude",
+            {file("epi.dat", "16.8521\n-99.9087\n"), file("t1.promedio", "2.0\n"), file("mw.dat", "3.1\n")},
+            "mwcalc: epi.dat: end of file after line 2: expected 3 values, found 2\n", {unchanged("mw.dat")}),
+    failure("EmptyEpicentre", {file("epi.dat", ""), file("t1.promedio", "2.0\n")},
+            "mwcalc: epi.dat: end of file (the file is empty): expected 3 values, found 0\n",
+            {created_empty("mw.dat")}),
+    failure("EpicentreNotANumber", {file("epi.dat", "16.8521 -99.9087 prof\n"), file("t1.promedio", "2.0\n")},
+            "mwcalc: epi.dat:1: columns 18-21: cannot read \"prof\" as a number\n", {created_empty("mw.dat")}),
     // The epicentre is checked before the level is looked for.
-    {"MissingBoth", nullptr, nullptr, nullptr, "mwcalc: epi.dat: No such file or directory\n"},
-    {"MissingLevel", kEpicentre, nullptr, nullptr, "mwcalc: t1.promedio: No such file or directory\n"},
-    {"MissingLevelKeepsOldMagnitude", kEpicentre, nullptr, "3.1\n", "mwcalc: t1.promedio: No such file or directory\n"},
-    {"EmptyLevel", kEpicentre, "", "3.1\n",
-     "mwcalc: t1.promedio: end of file (the file is empty): expected 1 value, found 0\n"},
-    {"BlankLevel", kEpicentre, "  \n\n", nullptr,
-     "mwcalc: t1.promedio: end of file after line 2: expected 1 value, found 0\n"},
-    {"LevelNotANumber", kEpicentre, "2.87.1\n", nullptr,
-     "mwcalc: t1.promedio:1: columns 1-6: cannot read \"2.87.1\" as a number\n"},
+    failure("MissingBoth", {}, "mwcalc: epi.dat: No such file or directory\n", {created_empty("mw.dat")}),
+    failure("MissingLevel", {file("epi.dat", kEpicentre)}, "mwcalc: t1.promedio: No such file or directory\n",
+            {created_empty("mw.dat")}),
+    failure("MissingLevelKeepsOldMagnitude", {file("epi.dat", kEpicentre), file("mw.dat", "3.1\n")},
+            "mwcalc: t1.promedio: No such file or directory\n", {unchanged("mw.dat")}),
+    failure("EmptyLevel", {file("epi.dat", kEpicentre), file("t1.promedio", ""), file("mw.dat", "3.1\n")},
+            "mwcalc: t1.promedio: end of file (the file is empty): expected 1 value, found 0\n", {unchanged("mw.dat")}),
+    failure("BlankLevel", {file("epi.dat", kEpicentre), file("t1.promedio", "  \n\n")},
+            "mwcalc: t1.promedio: end of file after line 2: expected 1 value, found 0\n", {created_empty("mw.dat")}),
+    failure("LevelNotANumber", {file("epi.dat", kEpicentre), file("t1.promedio", "2.87.1\n")},
+            "mwcalc: t1.promedio:1: columns 1-6: cannot read \"2.87.1\" as a number\n", {created_empty("mw.dat")}),
     // A slash before the value would leave the level never given.
-    {"SlashBeforeLevel", kEpicentre, "\n / 2.0\n", "3.1\n",
-     "mwcalc: t1.promedio:2: expected 1 value, found 0 before a slash\n"},
+    failure("SlashBeforeLevel",
+            {file("epi.dat", kEpicentre), file("t1.promedio", "\n / 2.0\n"), file("mw.dat", "3.1\n")},
+            "mwcalc: t1.promedio:2: expected 1 value, found 0 before a slash\n", {unchanged("mw.dat")}),
 };
 
-INSTANTIATE_TEST_SUITE_P(Mwcalc, MwcalcFailures, ::testing::ValuesIn(kFailures), case_name<FailureCase>);
+INSTANTIATE_TEST_SUITE_P(Mwcalc, MwcalcFailures, ::testing::ValuesIn(kFailures), case_name<ProgramCase>);
 
 }  // namespace
+}  // namespace toolkit_test

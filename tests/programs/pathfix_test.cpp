@@ -8,13 +8,12 @@
 #include <string>
 #include <vector>
 
+#include "case_name.hpp"
 #include "program_run.hpp"
+#include "run_case.hpp"
 
+namespace toolkit_test {
 namespace {
-
-using toolkit_test::lines_of;
-using toolkit_test::run_program;
-using toolkit_test::WorkDir;
 
 // The worked example: distance components 30 and 40 km give a path length of
 // 5000000 cm; amplitudes 1.0 and 2.0 at 0.5 and 1.0 Hz.
@@ -87,14 +86,12 @@ TEST_P(PathfixSameSpectrum, GivesTheWorkedExamplesRecords) {
   std::string expected;
   for (std::size_t i = 0; i < c.records; ++i) expected += worked[i] + "\n";
 
-  WorkDir dir;
-  dir.write("t1dhp", kWorkedDistance);
-  dir.write("infile", c.infile);
-  const auto run = run_program("pathfix", dir);
-  EXPECT_EQ(run.exit_status, 0);
-  EXPECT_EQ(run.err, "");
-  EXPECT_EQ(run.out, c.out);
-  EXPECT_EQ(dir.read("oufile"), expected);
+  run_case("pathfix", {c.name,
+                       {file("t1dhp", kWorkedDistance), file("infile", c.infile)},
+                       0,
+                       exactly(""),
+                       exactly(c.out),
+                       {holds("oufile", expected)}});
 }
 
 const SameSpectrumCase kSameSpectrum[] = {
@@ -120,11 +117,6 @@ const SameSpectrumCase kSameSpectrum[] = {
     {"CountOfTwo", "0 0.5 2\nx\n1.0\n2.0\n", 1, kHalf},
 };
 
-template <class T>
-std::string case_name(const ::testing::TestParamInfo<T>& param) {
-  return param.param.name;
-}
-
 INSTANTIATE_TEST_SUITE_P(Pathfix, PathfixSameSpectrum, ::testing::ValuesIn(kSameSpectrum), case_name<SameSpectrumCase>);
 
 // Runs whose output depends on no power or exponential function: exact bytes.
@@ -142,16 +134,9 @@ class PathfixExact : public ::testing::TestWithParam<ExactCase> {};
 
 TEST_P(PathfixExact, OutputsAndNote) {
   const ExactCase& c = GetParam();
-  WorkDir dir;
-  dir.write("t1dhp", c.t1dhp);
-  dir.write("infile", c.infile);
-  if (c.old_oufile != nullptr) dir.write("oufile", c.old_oufile);
-  const auto run = run_program("pathfix", dir);
-  EXPECT_EQ(run.exit_status, 0);
-  EXPECT_EQ(run.err, c.err);
-  EXPECT_EQ(run.out, c.out);
-  ASSERT_TRUE(dir.exists("oufile"));
-  EXPECT_EQ(dir.read("oufile"), c.oufile);
+  std::vector<Entry> before = {file("t1dhp", c.t1dhp), file("infile", c.infile)};
+  if (c.old_oufile != nullptr) before.push_back(file("oufile", c.old_oufile));
+  run_case("pathfix", {c.name, before, 0, exactly(c.err), exactly(c.out), {holds("oufile", c.oufile)}});
 }
 
 const ExactCase kExact[] = {
@@ -264,72 +249,62 @@ TEST(Pathfix, EveryOperationInSinglePrecisionInItsOrder) {
 // "oufile" is opened after "infile" and before "t1dhp", and nothing is
 // written to it before all input is read: it is absent when "infile" is
 // missing, and otherwise created empty or left as it was.
-struct FailureCase {
-  const char* name;
-  const char* t1dhp;       // nullptr: no such file
-  const char* infile;      // nullptr: no such file
-  const char* old_oufile;  // nullptr: no "oufile" before the run
-  std::string message;
-};
+class PathfixFailures : public ::testing::TestWithParam<ProgramCase> {};
 
-class PathfixFailures : public ::testing::TestWithParam<FailureCase> {};
+TEST_P(PathfixFailures, WriteNoRecord) { run_case("pathfix", GetParam()); }
 
-TEST_P(PathfixFailures, WriteNoRecord) {
-  const FailureCase& c = GetParam();
-  WorkDir dir;
-  if (c.t1dhp != nullptr) dir.write("t1dhp", c.t1dhp);
-  if (c.infile != nullptr) dir.write("infile", c.infile);
-  if (c.old_oufile != nullptr) dir.write("oufile", c.old_oufile);
-  const auto run = run_program("pathfix", dir);
-  EXPECT_EQ(run.exit_status, 1);
-  EXPECT_EQ(run.out, "");
-  EXPECT_EQ(run.err, c.message);
-  if (c.infile == nullptr && c.old_oufile == nullptr) {
-    EXPECT_FALSE(dir.exists("oufile"));
-  } else {
-    ASSERT_TRUE(dir.exists("oufile"));
-    EXPECT_EQ(dir.read("oufile"), c.old_oufile != nullptr ? c.old_oufile : "");
-  }
-}
-
-const FailureCase kFailures[] = {
-    {"MissingInfile", "30 40\n", nullptr, nullptr, "pathfix: infile: No such file or directory\n"},
-    {"MissingInfileKeepsOldOufile", "30 40\n", nullptr, "old\n", "pathfix: infile: No such file or directory\n"},
-    {"MissingT1dhp", nullptr, kWorkedSpectrum, nullptr, "pathfix: t1dhp: No such file or directory\n"},
-    {"MissingT1dhpKeepsOldOufile", nullptr, kWorkedSpectrum, "old\n", "pathfix: t1dhp: No such file or directory\n"},
-    {"EmptyT1dhp", "", kWorkedSpectrum, nullptr,
-     "pathfix: t1dhp: end of file (the file is empty): expected 2 values, found 0\n"},
-    {"OneDistanceComponent", "30\n\n", kWorkedSpectrum, "old\n",
-     "pathfix: t1dhp: end of file after line 2: expected 2 values, found 1\n"},
-    {"EmptyInfile", "30 40\n", "", nullptr,
-     "pathfix: infile: end of file (the file is empty): expected 3 values, found 0\n"},
-    {"HeaderIncomplete", "30 40\n", "0 0.5\n", "old\n",
-     "pathfix: infile: end of file after line 1: expected 3 values, found 2\n"},
+const ProgramCase kFailures[] = {
+    failure("MissingInfile", {file("t1dhp", "30 40\n")}, "pathfix: infile: No such file or directory\n",
+            {absent("oufile")}),
+    failure("MissingInfileKeepsOldOufile", {file("t1dhp", "30 40\n"), file("oufile", "old\n")},
+            "pathfix: infile: No such file or directory\n", {unchanged("oufile")}),
+    failure("MissingT1dhp", {file("infile", kWorkedSpectrum)}, "pathfix: t1dhp: No such file or directory\n",
+            {created_empty("oufile")}),
+    failure("MissingT1dhpKeepsOldOufile", {file("infile", kWorkedSpectrum), file("oufile", "old\n")},
+            "pathfix: t1dhp: No such file or directory\n", {unchanged("oufile")}),
+    failure("EmptyT1dhp", {file("t1dhp", ""), file("infile", kWorkedSpectrum)},
+            "pathfix: t1dhp: end of file (the file is empty): expected 2 values, found 0\n", {created_empty("oufile")}),
+    failure("OneDistanceComponent", {file("t1dhp", "30\n\n"), file("infile", kWorkedSpectrum), file("oufile", "old\n")},
+            "pathfix: t1dhp: end of file after line 2: expected 2 values, found 1\n", {unchanged("oufile")}),
+    failure("EmptyInfile", {file("t1dhp", "30 40\n"), file("infile", "")},
+            "pathfix: infile: end of file (the file is empty): expected 3 values, found 0\n",
+            {created_empty("oufile")}),
+    failure("HeaderIncomplete", {file("t1dhp", "30 40\n"), file("infile", "0 0.5\n"), file("oufile", "old\n")},
+            "pathfix: infile: end of file after line 1: expected 3 values, found 2\n", {unchanged("oufile")}),
     // The record after the header must exist, even when no amplitude follows.
-    {"NoRecordAfterHeader", "30 40\n", "0 0.5 3\n", nullptr,
-     "pathfix: infile: end of file after line 1: expected the record that follows the header\n"},
-    {"NoRecordAfterHeaderWithCountOfOne", "30 40\n", "0 0.5 1", "old\n",
-     "pathfix: infile: end of file after line 1: expected the record that follows the header\n"},
+    failure("NoRecordAfterHeader", {file("t1dhp", "30 40\n"), file("infile", "0 0.5 3\n")},
+            "pathfix: infile: end of file after line 1: expected the record that follows the header\n",
+            {created_empty("oufile")}),
+    failure("NoRecordAfterHeaderWithCountOfOne",
+            {file("t1dhp", "30 40\n"), file("infile", "0 0.5 1"), file("oufile", "old\n")},
+            "pathfix: infile: end of file after line 1: expected the record that follows the header\n",
+            {unchanged("oufile")}),
     // Too few amplitudes: how many were expected and how many found.
-    {"AmplitudesEndEarly", "30 40\n", "0 0.5 6\nx\n1.0\n2.0\n\n", "old\n",
-     "pathfix: infile: end of file after line 5: expected 5 amplitudes, found 2\n"},
-    {"OnlyAmplitudeMissing", "30 40\n", "0 0.5 2\nx\n", nullptr,
-     "pathfix: infile: end of file after line 2: expected 1 amplitude, found 0\n"},
+    failure("AmplitudesEndEarly",
+            {file("t1dhp", "30 40\n"), file("infile", "0 0.5 6\nx\n1.0\n2.0\n\n"), file("oufile", "old\n")},
+            "pathfix: infile: end of file after line 5: expected 5 amplitudes, found 2\n", {unchanged("oufile")}),
+    failure("OnlyAmplitudeMissing", {file("t1dhp", "30 40\n"), file("infile", "0 0.5 2\nx\n")},
+            "pathfix: infile: end of file after line 2: expected 1 amplitude, found 0\n", {created_empty("oufile")}),
     // A count the tables cannot hold ends the run before any amplitude is
     // read, at the record holding the count.
-    {"CountAboveCapacity", "30 40\n", "0 0.5 100002\nx\n1.0\n2.0\n", "old\n",
-     "pathfix: infile:1: sample count is too large: 100002 (allowed: at most 100001)\n"},
-    {"LargestCountOnSecondHeaderRecord", "30 40\n", "0 0.5\n2147483647\nx\n1.0\n", nullptr,
-     "pathfix: infile:2: sample count is too large: 2147483647 (allowed: at most 100001)\n"},
+    failure("CountAboveCapacity",
+            {file("t1dhp", "30 40\n"), file("infile", "0 0.5 100002\nx\n1.0\n2.0\n"), file("oufile", "old\n")},
+            "pathfix: infile:1: sample count is too large: 100002 (allowed: at most 100001)\n", {unchanged("oufile")}),
+    failure("LargestCountOnSecondHeaderRecord",
+            {file("t1dhp", "30 40\n"), file("infile", "0 0.5\n2147483647\nx\n1.0\n")},
+            "pathfix: infile:2: sample count is too large: 2147483647 (allowed: at most 100001)\n",
+            {created_empty("oufile")}),
     // Bad data.
-    {"CountWithDecimalPoint", "30 40\n", "0 0.5 3.0\nx\n1.0\n2.0\n", "old\n",
-     "pathfix: infile:1: columns 7-9: cannot read \"3.0\" as an integer\n"},
-    {"AmplitudeNotANumber", "30 40\n", "0 0.5 3\nx\n1.0\nabc\n", nullptr,
-     "pathfix: infile:4: columns 1-3: cannot read \"abc\" as a number\n"},
-    {"DistanceNotANumber", "30 4O\n", kWorkedSpectrum, "old\n",
-     "pathfix: t1dhp:1: columns 4-5: cannot read \"4O\" as a number\n"},
+    failure("CountWithDecimalPoint",
+            {file("t1dhp", "30 40\n"), file("infile", "0 0.5 3.0\nx\n1.0\n2.0\n"), file("oufile", "old\n")},
+            "pathfix: infile:1: columns 7-9: cannot read \"3.0\" as an integer\n", {unchanged("oufile")}),
+    failure("AmplitudeNotANumber", {file("t1dhp", "30 40\n"), file("infile", "0 0.5 3\nx\n1.0\nabc\n")},
+            "pathfix: infile:4: columns 1-3: cannot read \"abc\" as a number\n", {created_empty("oufile")}),
+    failure("DistanceNotANumber", {file("t1dhp", "30 4O\n"), file("infile", kWorkedSpectrum), file("oufile", "old\n")},
+            "pathfix: t1dhp:1: columns 4-5: cannot read \"4O\" as a number\n", {unchanged("oufile")}),
 };
 
-INSTANTIATE_TEST_SUITE_P(Pathfix, PathfixFailures, ::testing::ValuesIn(kFailures), case_name<FailureCase>);
+INSTANTIATE_TEST_SUITE_P(Pathfix, PathfixFailures, ::testing::ValuesIn(kFailures), case_name<ProgramCase>);
 
 }  // namespace
+}  // namespace toolkit_test

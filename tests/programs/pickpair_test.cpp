@@ -3,16 +3,16 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "case_name.hpp"
 #include "program_run.hpp"
+#include "run_case.hpp"
 
+namespace toolkit_test {
 namespace {
-
-using toolkit_test::lines_of;
-using toolkit_test::run_program;
-using toolkit_test::WorkDir;
 
 const std::string kTerminator = "                 10\n";
 
@@ -48,21 +48,20 @@ std::string lines(const std::vector<Pick>& picks) {
 struct Case {
   const char* name;
   std::vector<Pick> picks;
-  std::string cards;   // fases.dat without the terminator
-  std::string out;     // standard output
+  std::string cards;  // fases.dat without the terminator
+  std::string out;    // standard output
 };
 
 class PickpairCases : public ::testing::TestWithParam<Case> {};
 
 TEST_P(PickpairCases, CardsAndStandardOutput) {
   const Case& c = GetParam();
-  WorkDir dir;
-  dir.write("elocate.dat", lines(c.picks));
-  const auto run = run_program("pickpair", dir);
-  EXPECT_EQ(run.exit_status, 0);
-  EXPECT_EQ(run.err, "");
-  EXPECT_EQ(run.out, c.out);
-  EXPECT_EQ(dir.read("fases.dat"), c.cards + kTerminator);
+  run_case("pickpair", {c.name,
+                        {file("elocate.dat", lines(c.picks))},
+                        0,
+                        exactly(""),
+                        exactly(c.out),
+                        {holds("fases.dat", c.cards + kTerminator)}});
 }
 
 const Case kCases[] = {
@@ -101,9 +100,12 @@ const Case kCases[] = {
      lines_of({" Buscando en ABCDP", " Coincidencia en ABCDS", " Buscando en ABCDS"})},
     // Seconds are single precision, and the card shows the exact value rounded.
     {"SecondsRoundedFromTheBinaryValue",
-     {{.station = "AAAA", .seconds = "10.025"}, {.station = "BBBB", .seconds = "10.045"},
-      {.station = "CCCC", .seconds = "  1234"}, {.station = "DDDD", .seconds = "99.999"},
-      {.station = "EEEE", .seconds = "-9.999"}, {.station = "FFFF", .seconds = "  -.25"}},
+     {{.station = "AAAA", .seconds = "10.025"},
+      {.station = "BBBB", .seconds = "10.045"},
+      {.station = "CCCC", .seconds = "  1234"},
+      {.station = "DDDD", .seconds = "99.999"},
+      {.station = "EEEE", .seconds = "-9.999"},
+      {.station = "FFFF", .seconds = "  -.25"}},
      "AAAAiPU1 261208150710.02\n"
      "BBBBiPU1 261208150710.05\n"
      "CCCCiPU1 2612081507 1.23\n"
@@ -118,11 +120,6 @@ const Case kCases[] = {
      lines_of({" Buscando en ABCDP", " Coincidencia en ABCDS", " Buscando en ABCDS"})},
 };
 
-template <class T>
-std::string case_name(const ::testing::TestParamInfo<T>& param) {
-  return param.param.name;
-}
-
 INSTANTIATE_TEST_SUITE_P(Pickpair, PickpairCases, ::testing::ValuesIn(kCases), case_name<Case>);
 
 // A blank line is a pick of a blank station: a card of its own, paired with
@@ -132,11 +129,11 @@ TEST(Pickpair, BlankLinesArePicksOfABlankStation) {
   dir.write("elocate.dat", "\n" + line({.station = "EFGH"}) + "\n\n");
   const auto run = run_program("pickpair", dir);
   EXPECT_EQ(run.exit_status, 0);
-  EXPECT_EQ(run.out, lines_of({" Buscando en      ", " Coincidencia en      ", " Buscando en EFGHP", " Buscando en      "}));
+  EXPECT_EQ(run.out,
+            lines_of({" Buscando en      ", " Coincidencia en      ", " Buscando en EFGHP", " Buscando en      "}));
   const std::string blanks10(10, ' ');
   EXPECT_EQ(dir.read("fases.dat"), "      +0 " + blanks10 + " 0.00       " + " 0.00   0\n" +
-                                       "EFGHiPU1 261208150710.00\n" + "       0 " + blanks10 + " 0.00\n" +
-                                       kTerminator);
+                                       "EFGHiPU1 261208150710.00\n" + "       0 " + blanks10 + " 0.00\n" + kTerminator);
 }
 
 TEST(Pickpair, ShortLinesAndLineEnds) {
@@ -182,54 +179,30 @@ TEST(Pickpair, ExistingCardsFileIsReplaced) {
 
 // Failures: status 1, one line on standard error, nothing on standard output,
 // and "fases.dat" as it was (created empty where it did not exist).
-struct FailureCase {
-  const char* name;
-  const char* elocate;      // nullptr: no such file
-  const char* old_cards;    // nullptr: no such file before the run
-  std::string message;
-};
+class PickpairFailures : public ::testing::TestWithParam<ProgramCase> {};
 
-class PickpairFailures : public ::testing::TestWithParam<FailureCase> {};
-
-TEST_P(PickpairFailures, LeaveTheCardsFileAsItWas) {
-  const FailureCase& c = GetParam();
-  WorkDir dir;
-  if (c.elocate != nullptr) dir.write("elocate.dat", c.elocate);
-  if (c.old_cards != nullptr) dir.write("fases.dat", c.old_cards);
-  const auto run = run_program("pickpair", dir);
-  EXPECT_EQ(run.exit_status, 1);
-  EXPECT_EQ(run.out, "");
-  EXPECT_EQ(run.err, c.message);
-  EXPECT_EQ(dir.read("fases.dat"), c.old_cards != nullptr ? c.old_cards : "");
-}
+TEST_P(PickpairFailures, LeaveTheCardsFileAsItWas) { run_case("pickpair", GetParam()); }
 
 const std::string kBadSeconds = line({}) + "\n" + line({.seconds = "1x.5  "}) + "\n";
 const std::string kBadWeight = line({.weight = 'U'}) + "\n";
 
-const FailureCase kFailures[] = {
-    {"MissingInput", nullptr, nullptr, "pickpair: elocate.dat: No such file or directory\n"},
-    {"MissingInputKeepsOldCards", nullptr, "old\n", "pickpair: elocate.dat: No such file or directory\n"},
-    {"BadSeconds", kBadSeconds.c_str(), nullptr,
-     "pickpair: elocate.dat:2: columns 28-33: cannot read \"1x.5\" as a number\n"},
-    {"BadWeightKeepsOldCards", kBadWeight.c_str(), "old\n",
-     "pickpair: elocate.dat:1: column 56: cannot read \"U\" as an integer\n"},
+const ProgramCase kFailures[] = {
+    failure("MissingInput", {}, "pickpair: elocate.dat: No such file or directory\n", {created_empty("fases.dat")}),
+    failure("MissingInputKeepsOldCards", {file("fases.dat", "old\n")},
+            "pickpair: elocate.dat: No such file or directory\n", {unchanged("fases.dat")}),
+    failure("BadSeconds", {file("elocate.dat", kBadSeconds)},
+            "pickpair: elocate.dat:2: columns 28-33: cannot read \"1x.5\" as a number\n", {created_empty("fases.dat")}),
+    failure("BadWeightKeepsOldCards", {file("elocate.dat", kBadWeight), file("fases.dat", "old\n")},
+            "pickpair: elocate.dat:1: column 56: cannot read \"U\" as an integer\n", {unchanged("fases.dat")}),
 };
 
-INSTANTIATE_TEST_SUITE_P(Pickpair, PickpairFailures, ::testing::ValuesIn(kFailures), case_name<FailureCase>);
+INSTANTIATE_TEST_SUITE_P(Pickpair, PickpairFailures, ::testing::ValuesIn(kFailures), case_name<ProgramCase>);
 
 TEST(Pickpair, CardsFileThatCannotBeWritten) {
-  WorkDir dir;
-  dir.write("elocate.dat", lines({{}}));
-  std::filesystem::create_symlink("/dev/full", dir.file("fases.dat"));
-  auto run = run_program("pickpair", dir);
-  EXPECT_EQ(run.exit_status, 1);
-  EXPECT_EQ(run.err, "pickpair: fases.dat: No space left on device\n");
-
-  std::filesystem::remove(dir.file("fases.dat"));
-  std::filesystem::create_directory(dir.file("fases.dat"));
-  run = run_program("pickpair", dir);
-  EXPECT_EQ(run.exit_status, 1);
-  EXPECT_EQ(run.err, "pickpair: fases.dat: Is a directory\n");
+  run_case("pickpair", failure("", {file("elocate.dat", lines({{}})), full_device("fases.dat")},
+                               "pickpair: fases.dat: No space left on device\n", {}, std::nullopt));
+  run_case("pickpair", failure("", {file("elocate.dat", lines({{}})), directory("fases.dat")},
+                               "pickpair: fases.dat: Is a directory\n", {}, std::nullopt));
 }
 
 TEST(Pickpair, CardsToDevNull) {
@@ -243,3 +216,4 @@ TEST(Pickpair, CardsToDevNull) {
 }
 
 }  // namespace
+}  // namespace toolkit_test

@@ -4,18 +4,16 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
 
+#include "case_name.hpp"
 #include "program_run.hpp"
+#include "run_case.hpp"
 
+namespace toolkit_test {
 namespace {
-
-using toolkit_test::lines_of;
-using toolkit_test::run_program;
-using toolkit_test::WorkDir;
 
 const std::string kAfterCode = "  IS  VNE  ";                                       // columns 5-15
 const std::string kAfterElevation = "0.0     0.00  0.00  0.00  0.00 0  1.00--SHE";  // columns 43-85
@@ -43,13 +41,9 @@ class StalistCases : public ::testing::TestWithParam<Case> {};
 
 TEST_P(StalistCases, StationLines) {
   const Case& c = GetParam();
-  WorkDir dir;
-  dir.write("tempo2.dat", c.tempo2);
-  const auto run = run_program("stalist", dir);
-  EXPECT_EQ(run.exit_status, 0);
-  EXPECT_EQ(run.err, "");
-  EXPECT_EQ(run.out, "");
-  EXPECT_EQ(dir.read("estaciones_2.txt"), c.stations);
+  run_case(
+      "stalist",
+      {c.name, {file("tempo2.dat", c.tempo2)}, 0, exactly(""), exactly(""), {holds("estaciones_2.txt", c.stations)}});
 }
 
 const Case kCases[] = {
@@ -111,11 +105,6 @@ const Case kCases[] = {
     {"OnlyBlankLines", "\n   \n\t\n\n", ""},
 };
 
-template <class T>
-std::string case_name(const ::testing::TestParamInfo<T>& param) {
-  return param.param.name;
-}
-
 INSTANTIATE_TEST_SUITE_P(Stalist, StalistCases, ::testing::ValuesIn(kCases), case_name<Case>);
 
 // Entries S001, S002, ... all with the values of kAbcdEntry.
@@ -153,13 +142,12 @@ class StalistMany : public ::testing::TestWithParam<ManyCase> {};
 
 TEST_P(StalistMany, OnlyTheFirstHundredEntries) {
   const ManyCase& c = GetParam();
-  WorkDir dir;
-  dir.write("tempo2.dat", c.tempo2);
-  const auto run = run_program("stalist", dir);
-  EXPECT_EQ(run.exit_status, 0);
-  EXPECT_EQ(run.out, "");
-  EXPECT_EQ(run.err, c.err);
-  EXPECT_EQ(dir.read("estaciones_2.txt"), lines_for(100));
+  run_case("stalist", {c.name,
+                       {file("tempo2.dat", c.tempo2)},
+                       0,
+                       exactly(c.err),
+                       exactly(""),
+                       {holds("estaciones_2.txt", lines_for(100))}});
 }
 
 const ManyCase kMany[] = {
@@ -211,66 +199,50 @@ TEST(Stalist, NoEntryLeavesAnExistingStationFileAsItWas) {
 
 // Failures: status 1, one line on standard error naming the file, the line,
 // the columns and the value found; the lines of the earlier entries stay.
-struct FailureCase {
-  const char* name;
-  const char* tempo2;                   // nullptr: no such file
-  const char* old_stations;             // nullptr: no such file before the run
-  std::optional<std::string> stations;  // after the run; nullopt: the file must not exist
-  std::string message;
-};
+class StalistFailures : public ::testing::TestWithParam<ProgramCase> {};
 
-class StalistFailures : public ::testing::TestWithParam<FailureCase> {};
-
-TEST_P(StalistFailures, EndTheRunWithAMessage) {
-  const FailureCase& c = GetParam();
-  WorkDir dir;
-  if (c.tempo2 != nullptr) dir.write("tempo2.dat", c.tempo2);
-  if (c.old_stations != nullptr) dir.write("estaciones_2.txt", c.old_stations);
-  const auto run = run_program("stalist", dir);
-  EXPECT_EQ(run.exit_status, 1);
-  EXPECT_EQ(run.out, "");
-  EXPECT_EQ(run.err, c.message);
-  if (!c.stations) {
-    EXPECT_FALSE(dir.exists("estaciones_2.txt"));
-  } else {
-    EXPECT_EQ(dir.read("estaciones_2.txt"), *c.stations);
-  }
-}
+TEST_P(StalistFailures, EndTheRunWithAMessage) { run_case("stalist", GetParam()); }
 
 const std::string kAbcdLine = station("ABCD", kAbcdValues);
 const std::string kEfghLine = station("EFGH", "41  0.2500   4 10.5000 1200");
 
-const FailureCase kFailures[] = {
-    {"MissingList", nullptr, nullptr, std::nullopt, "stalist: tempo2.dat: No such file or directory\n"},
-    {"MissingListKeepsOldStations", nullptr, "old\n", "old\n", "stalist: tempo2.dat: No such file or directory\n"},
+const ProgramCase kFailures[] = {
+    failure("MissingList", {}, "stalist: tempo2.dat: No such file or directory\n", {absent("estaciones_2.txt")}),
+    failure("MissingListKeepsOldStations", {file("estaciones_2.txt", "old\n")},
+            "stalist: tempo2.dat: No such file or directory\n", {holds("estaciones_2.txt", "old\n")}),
     // Five values on a line: the next line's code falls on the elevation.
-    {"CodeFallsOnTheElevation",
-     "ABCD 3 42.15 40 25.3 655\nEFGH 4 10.5 41 0.25 1200\nIJKL 5 1.0 42 2.0\nMNOP 6 2.0 43 3.0 400\n", "old\n",
-     kAbcdLine + kEfghLine, "stalist: tempo2.dat:4: columns 1-4: cannot read \"MNOP\" as an integer\n"},
-    {"UnquotedCodeWithABlank", "ABCD 3 42.15 40 25.3 655\nLA PA -3 42.15 40 25.3 655\n", nullptr, kAbcdLine,
-     "stalist: tempo2.dat:2: columns 4-5: cannot read \"PA\" as an integer\n"},
-    {"DecimalPointInDegrees", "ABCD 3.5 42.15 40 25.3 655\n", nullptr, "",
-     "stalist: tempo2.dat:1: columns 6-8: cannot read \"3.5\" as an integer\n"},
-    {"DecimalPointInElevationKeepsOldStations", "ABCD 3 42.15 40 25.3 655.5\n", "old\n", "old\n",
-     "stalist: tempo2.dat:1: columns 22-26: cannot read \"655.5\" as an integer\n"},
-    {"LettersInMinutes", "ABCD 3 42.15 40 25.3 655\nEFGH 4 1O.5 41 0.25 1200\n", nullptr, kAbcdLine,
-     "stalist: tempo2.dat:2: columns 8-11: cannot read \"1O.5\" as a number\n"},
-    {"QuotedTextWhereANumberIsDue", "ABCD '3' 42.15 40 25.3 655\n", nullptr, "",
-     "stalist: tempo2.dat:1: columns 6-8: cannot read \"'3'\" as an integer\n"},
-    {"ElevationBeyond32Bits", "ABCD 3 42.15 40 25.3 2147483648\n", nullptr, "",
-     "stalist: tempo2.dat:1: columns 22-31: integer \"2147483648\" is out of range (allowed: -2147483648 to "
-     "2147483647)\n"},
+    failure("CodeFallsOnTheElevation",
+            {file("tempo2.dat",
+                  "ABCD 3 42.15 40 25.3 655\nEFGH 4 10.5 41 0.25 1200\nIJKL 5 1.0 42 2.0\nMNOP 6 2.0 43 3.0 400\n"),
+             file("estaciones_2.txt", "old\n")},
+            "stalist: tempo2.dat:4: columns 1-4: cannot read \"MNOP\" as an integer\n",
+            {holds("estaciones_2.txt", kAbcdLine + kEfghLine)}),
+    failure("UnquotedCodeWithABlank", {file("tempo2.dat", "ABCD 3 42.15 40 25.3 655\nLA PA -3 42.15 40 25.3 655\n")},
+            "stalist: tempo2.dat:2: columns 4-5: cannot read \"PA\" as an integer\n",
+            {holds("estaciones_2.txt", kAbcdLine)}),
+    failure("DecimalPointInDegrees", {file("tempo2.dat", "ABCD 3.5 42.15 40 25.3 655\n")},
+            "stalist: tempo2.dat:1: columns 6-8: cannot read \"3.5\" as an integer\n", {holds("estaciones_2.txt", "")}),
+    failure("DecimalPointInElevationKeepsOldStations",
+            {file("tempo2.dat", "ABCD 3 42.15 40 25.3 655.5\n"), file("estaciones_2.txt", "old\n")},
+            "stalist: tempo2.dat:1: columns 22-26: cannot read \"655.5\" as an integer\n",
+            {holds("estaciones_2.txt", "old\n")}),
+    failure("LettersInMinutes", {file("tempo2.dat", "ABCD 3 42.15 40 25.3 655\nEFGH 4 1O.5 41 0.25 1200\n")},
+            "stalist: tempo2.dat:2: columns 8-11: cannot read \"1O.5\" as a number\n",
+            {holds("estaciones_2.txt", kAbcdLine)}),
+    failure("QuotedTextWhereANumberIsDue", {file("tempo2.dat", "ABCD '3' 42.15 40 25.3 655\n")},
+            "stalist: tempo2.dat:1: columns 6-8: cannot read \"'3'\" as an integer\n", {holds("estaciones_2.txt", "")}),
+    failure("ElevationBeyond32Bits", {file("tempo2.dat", "ABCD 3 42.15 40 25.3 2147483648\n")},
+            "stalist: tempo2.dat:1: columns 22-31: integer \"2147483648\" is out of range (allowed: -2147483648 to "
+            "2147483647)\n",
+            {holds("estaciones_2.txt", "")}),
 };
 
-INSTANTIATE_TEST_SUITE_P(Stalist, StalistFailures, ::testing::ValuesIn(kFailures), case_name<FailureCase>);
+INSTANTIATE_TEST_SUITE_P(Stalist, StalistFailures, ::testing::ValuesIn(kFailures), case_name<ProgramCase>);
 
 TEST(Stalist, StationFileThatCannotBeWritten) {
-  WorkDir dir;
-  dir.write("tempo2.dat", kAbcdEntry);
-  std::filesystem::create_symlink("/dev/full", dir.file("estaciones_2.txt"));
-  const auto run = run_program("stalist", dir);
-  EXPECT_EQ(run.exit_status, 1);
-  EXPECT_EQ(run.err, "stalist: estaciones_2.txt: No space left on device\n");
+  run_case("stalist", failure("", {file("tempo2.dat", kAbcdEntry), full_device("estaciones_2.txt")},
+                              "stalist: estaciones_2.txt: No space left on device\n", {}, std::nullopt));
 }
 
 }  // namespace
+}  // namespace toolkit_test

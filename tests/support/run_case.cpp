@@ -1,4 +1,4 @@
-#include "hostile_case.hpp"
+#include "run_case.hpp"
 
 #include <chrono>
 #include <filesystem>
@@ -6,12 +6,12 @@
 
 #include "program_run.hpp"
 
-namespace hardening {
+namespace toolkit_test {
 namespace fs = std::filesystem;
 
 namespace {
 
-// Every case ends well within this; the runner itself ends a run after a minute.
+// Every case ends well within this; run_program itself ends a run after a minute.
 constexpr auto kTimeLimit = std::chrono::seconds(20);
 constexpr const char* kFullDevice = "/dev/full";
 
@@ -36,24 +36,30 @@ Entry made_file(std::string name, std::function<std::string()> make) {
 Entry directory(std::string name) { return {std::move(name), Entry::Kind::directory, {}}; }
 Entry full_device(std::string name) { return {std::move(name), Entry::Kind::full_device, {}}; }
 
-Outcome absent(std::string name) { return {std::move(name), Outcome::State::absent, {}}; }
-Outcome created_empty(std::string name) { return {std::move(name), Outcome::State::empty, {}}; }
-Outcome unchanged(std::string name) { return {std::move(name), Outcome::State::unchanged, {}}; }
+Outcome absent(std::string name) { return {std::move(name), Outcome::State::absent, {}, {}}; }
+Outcome created_empty(std::string name) { return {std::move(name), Outcome::State::empty, {}, {}}; }
+Outcome unchanged(std::string name) { return {std::move(name), Outcome::State::unchanged, {}, {}}; }
 Outcome holds(std::string name, std::string content) {
-  return {std::move(name), Outcome::State::holds, std::move(content)};
+  return {std::move(name), Outcome::State::holds, std::move(content), {}};
 }
-Outcome still_directory(std::string name) { return {std::move(name), Outcome::State::still_directory, {}}; }
-Outcome still_full_device(std::string name) { return {std::move(name), Outcome::State::still_full_device, {}}; }
+Outcome satisfies(std::string name, std::function<void(const std::string&)> check) {
+  return {std::move(name), Outcome::State::satisfies, {}, std::move(check)};
+}
+Outcome still_directory(std::string name) { return {std::move(name), Outcome::State::still_directory, {}, {}}; }
+Outcome still_full_device(std::string name) { return {std::move(name), Outcome::State::still_full_device, {}, {}}; }
 
 Stream exactly(std::string text) { return {false, std::move(text)}; }
 Stream matching(std::string pattern) { return {true, std::move(pattern)}; }
 
-void PrintTo(const HostileCase& c, std::ostream* os) { *os << c.name; }
+ProgramCase failure(std::string name, std::vector<Entry> before, std::string message, std::vector<Outcome> after,
+                    std::optional<Stream> out) {
+  return {std::move(name), std::move(before), 1, exactly(std::move(message)), std::move(out), std::move(after)};
+}
 
-std::string case_name(const ::testing::TestParamInfo<HostileCase>& info) { return info.param.name; }
+void PrintTo(const ProgramCase& c, std::ostream* os) { *os << c.name; }
 
-void run_case(std::string_view program, const HostileCase& c) {
-  toolkit_test::WorkDir dir;
+void run_case(std::string_view program, const ProgramCase& c) {
+  WorkDir dir;
   std::vector<std::pair<std::string, std::string>> files_before;  // name, content
   for (const Entry& entry : c.before) {
     switch (entry.kind) {
@@ -72,7 +78,7 @@ void run_case(std::string_view program, const HostileCase& c) {
   }
 
   const auto started = std::chrono::steady_clock::now();
-  const toolkit_test::RunResult run = toolkit_test::run_program(program, dir);
+  const RunResult run = run_program(program, dir);
   const auto elapsed = std::chrono::steady_clock::now() - started;
 
   EXPECT_NE(run.exit_status, -1) << program << " crashed or was ended by a signal; standard error:\n"
@@ -107,6 +113,10 @@ void run_case(std::string_view program, const HostileCase& c) {
         ASSERT_TRUE(fs::is_regular_file(status)) << outcome.name << " is not a file";
         EXPECT_EQ(dir.read(outcome.name), outcome.content) << outcome.name;
         break;
+      case Outcome::State::satisfies:
+        ASSERT_TRUE(fs::is_regular_file(status)) << outcome.name << " is not a file";
+        outcome.check(dir.read(outcome.name));
+        break;
       case Outcome::State::still_directory:
         ASSERT_TRUE(fs::is_directory(status)) << outcome.name << " is no longer a directory";
         EXPECT_TRUE(fs::is_empty(path)) << outcome.name << " received files";
@@ -119,33 +129,4 @@ void run_case(std::string_view program, const HostileCase& c) {
   }
 }
 
-std::string binary_garbage() {
-  // An ELF header, then every byte value in a scrambled order, four times.
-  std::string bytes(
-      "\x7f"
-      "ELF\x02\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x03\x00\x3e\x00",
-      20);
-  for (unsigned i = 0; i < 1024; ++i) bytes.push_back(static_cast<char>((i * 167u + 13u) & 0xffu));
-  return bytes;
-}
-
-std::vector<std::string> records_of(std::string_view text) {
-  std::vector<std::string> records;
-  while (!text.empty()) {
-    const std::size_t end = text.find('\n');
-    std::string_view record = text.substr(0, end);
-    if (end != std::string_view::npos && !record.empty() && record.back() == '\r') record.remove_suffix(1);
-    records.emplace_back(record);
-    if (end == std::string_view::npos) break;
-    text.remove_prefix(end + 1);
-  }
-  return records;
-}
-
-std::string lines(std::initializer_list<std::string_view> lines) {
-  std::string text;
-  for (std::string_view line : lines) text.append(line).push_back('\n');
-  return text;
-}
-
-}  // namespace hardening
+}  // namespace toolkit_test

@@ -1,10 +1,7 @@
-// The bad-input catalogue: each program run as a real process over hostile
-// working directories (binary garbage, huge lines, empty files, directories
-// and a full device in place of files, files cut short, numbers beyond their
-// range, words where numbers are due). Every case states the exit status,
-// standard error (which names the file, and the line where there is one),
-// and what each file holds afterwards; every run must end by itself, without
-// a crash, within a few seconds.
+// A run of a program described as data: the working directory before the
+// run, the exit status, standard error and standard output, and what each
+// file holds afterwards. Every run must also end by itself, without a crash,
+// within a few seconds.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -16,7 +13,7 @@
 #include <string_view>
 #include <vector>
 
-namespace hardening {
+namespace toolkit_test {
 
 // An entry of the working directory before the run.
 struct Entry {
@@ -34,15 +31,19 @@ Entry full_device(std::string name);
 
 // What an entry of the working directory is after the run.
 struct Outcome {
-  enum class State { absent, empty, unchanged, holds, still_directory, still_full_device };
+  enum class State { absent, empty, unchanged, holds, satisfies, still_directory, still_full_device };
   std::string name;
   State state;
-  std::string content;  // for `holds`
+  std::string content;                            // for `holds`
+  std::function<void(const std::string&)> check;  // for `satisfies`
 };
 Outcome absent(std::string name);         // neither created nor left
 Outcome created_empty(std::string name);  // exists and holds nothing
 Outcome unchanged(std::string name);      // holds what it held before the run
 Outcome holds(std::string name, std::string content);
+// A file whose content `check` examines with assertions of its own, for
+// contents too large to show in full when they differ.
+Outcome satisfies(std::string name, std::function<void(const std::string&)> check);
 Outcome still_directory(std::string name);
 Outcome still_full_device(std::string name);
 
@@ -55,7 +56,7 @@ struct Stream {
 Stream exactly(std::string text);
 Stream matching(std::string pattern);
 
-struct HostileCase {
+struct ProgramCase {
   std::string name;
   std::vector<Entry> before;
   int exit_status;
@@ -64,22 +65,15 @@ struct HostileCase {
   std::vector<Outcome> after;
 };
 
+// A run that fails: exit status 1, `message` on standard error and, unless
+// stated otherwise, nothing on standard output.
+ProgramCase failure(std::string name, std::vector<Entry> before, std::string message, std::vector<Outcome> after,
+                    std::optional<Stream> out = exactly(""));
+
 // Only the name: some contents run to megabytes.
-void PrintTo(const HostileCase& c, std::ostream* os);
-std::string case_name(const ::testing::TestParamInfo<HostileCase>& info);
+void PrintTo(const ProgramCase& c, std::ostream* os);
 
 // Runs `program` over the case and checks everything it states.
-void run_case(std::string_view program, const HostileCase& c);
+void run_case(std::string_view program, const ProgramCase& c);
 
-// Bytes that are no text: an executable's header followed by bytes of every
-// value, line feeds and carriage returns among them.
-std::string binary_garbage();
-// The records of `text` as the programs split it: at line feeds, a carriage
-// return before a line feed dropped, a last line without a line end kept.
-std::vector<std::string> records_of(std::string_view text);
-// The lines of `lines`, each ended by a line feed.
-std::string lines(std::initializer_list<std::string_view> lines);
-
-constexpr std::size_t kTenMegabytes = 10u << 20;
-
-}  // namespace hardening
+}  // namespace toolkit_test

@@ -31,14 +31,11 @@ int main() {
   InputFile varios = open_input("varios.dat");
   OutputFile salida = open_output("salida_varios.dat");
 
-  std::array<Text<kFieldLength>, kFieldCount> f{};  // one line, column by column
+  std::array<Text<kFieldLength>, kFieldCount> f{};  // one line, column by column: the thirteen items
   int converted = 0;
   while (converted < kMaxLines) {
-    if (read_fixed(varios, packed_line,
-                   {f[0], f[1], f[2], f[3], f[4], f[5], f[6], f[7], f[8], f[9], f[10], f[11], f[12]}) ==
-        ReadStatus::end_of_input)
-      break;
-    write_fixed(salida, spaced_line, {f[0], f[1], f[2], f[3], f[4], f[5], f[6], f[7], f[8], f[9], f[10], f[11], f[12]});
+    if (read_fixed(varios, packed_line, f) == ReadStatus::end_of_input) break;
+    write_fixed(salida, spaced_line, f);
     ++converted;
   }
   if (converted == kMaxLines && varios.has_more_records())

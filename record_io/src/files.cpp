@@ -39,11 +39,15 @@ std::string system_error() { return std::strerror(errno); }
 // InputFile
 // ---------------------------------------------------------------------------
 
+// The buffer keeps kMoveSlack bytes after the last byte it can be filled to,
+// so that the 16 bytes after a record can always be read.
 InputFile::InputFile(std::string name, int descriptor)
-    : name_(std::move(name)), descriptor_(descriptor), buffer_(kReadChunk) {}
+    : name_(std::move(name)), descriptor_(descriptor), buffer_(kReadChunk + detail::kMoveSlack) {}
 
 InputFile::InputFile(std::string name, std::string_view text)
-    : name_(std::move(name)), at_end_(true), buffer_(text.begin(), text.end()), end_(text.size()) {}
+    : name_(std::move(name)), at_end_(true), buffer_(text.size() + detail::kMoveSlack), end_(text.size()) {
+  std::copy(text.begin(), text.end(), buffer_.begin());
+}
 
 InputFile InputFile::from_text(std::string name, std::string_view text) { return InputFile(std::move(name), text); }
 
@@ -65,9 +69,13 @@ bool InputFile::fill() {
     end_ -= begin_;
     begin_ = 0;
   }
-  if (end_ == buffer_.size()) buffer_.resize(buffer_.size() * 2);  // a line longer than the buffer
+  std::size_t capacity = buffer_.size() - detail::kMoveSlack;
+  if (end_ == capacity) {  // a line longer than the buffer
+    capacity *= 2;
+    buffer_.resize(capacity + detail::kMoveSlack);
+  }
   for (;;) {
-    const ssize_t count = ::read(descriptor_, buffer_.data() + end_, buffer_.size() - end_);
+    const ssize_t count = ::read(descriptor_, buffer_.data() + end_, capacity - end_);
     if (count > 0) {
       end_ += static_cast<std::size_t>(count);
       return true;
@@ -83,7 +91,6 @@ bool InputFile::fill() {
 std::optional<std::string_view> InputFile::next_record() {
   std::size_t searched = begin_;  // bytes before this hold no line feed
   for (;;) {
-    // (an empty text read from memory has no buffer at all)
     const void* found = searched < end_ ? std::memchr(buffer_.data() + searched, '\n', end_ - searched) : nullptr;
     if (found != nullptr) {
       const auto line_end = static_cast<std::size_t>(static_cast<const char*>(found) - buffer_.data());
@@ -264,9 +271,19 @@ void read_free_required(InputFile& file, std::initializer_list<InItem> items) {
 }
 
 void write_fixed(OutputFile& file, const Layout& layout, std::initializer_list<OutItem> items) {
-  const std::span<const Field> fields = layout.fields();
-  const std::size_t length = fields.empty() ? 0 : fields.back().column + fields.back().width;
-  file.commit_record(encode_fixed(file.record_space(length + detail::kMoveSlack), layout, items));
+  file.commit_record(encode_fixed(file.record_space(layout.record_width() + detail::kMoveSlack), layout, items));
+}
+
+ReadStatus read_fixed_texts(InputFile& file, const Layout& layout, std::span<char> items, std::size_t item_length) {
+  const std::optional<std::string_view> record = file.next_record();
+  if (!record) return ReadStatus::end_of_input;
+  detail::decode_text_row(*record, layout, items, item_length);
+  return ReadStatus::record;
+}
+
+void write_fixed_texts(OutputFile& file, const Layout& layout, std::string_view items, std::size_t item_length) {
+  char* const record = file.record_space(layout.record_width() + detail::kMoveSlack);
+  file.commit_record(encode_fixed_texts(record, layout, items, item_length));
 }
 
 void write_free(OutputFile& file, std::initializer_list<OutItem> items) {

@@ -77,6 +77,41 @@ bool matches(ItemKind item, const Field& field) {
   detail::copy_bytes(at, text.data(), field.width);
 }
 
+// A row of `row_bytes` bytes of texts of `item_length` each, for a layout:
+// the number of items, after checking that A fields take them all.
+std::size_t text_row_items(const Layout& layout, std::size_t row_bytes, std::size_t item_length) {
+  if (item_length == 0 || row_bytes % item_length != 0)
+    detail::internal_error("a row of texts that is not a whole number of items of its length");
+  const std::size_t count = row_bytes / item_length;
+  check_item_count(layout, count);
+  if (count > layout.leading_text_fields())
+    wrong_kind(layout, layout.fields()[layout.leading_text_fields()]);
+  return count;
+}
+
+// Whether every field of the row fits one 16-byte move and every item holds
+// one whole: then each field moves with two stores, whatever its width.
+bool sixteen_byte_row(const Layout& layout, std::size_t item_length) {
+  return item_length >= detail::kMoveSlack && item_length <= 2 * detail::kMoveSlack &&
+         layout.widest_leading_text() <= detail::kMoveSlack;
+}
+
+// The first `width` columns of `record` at `padded`, blanks beyond the
+// record's end, and kMoveSlack blanks more for 16-byte moves that read past
+// the last field. `small` serves when it is large enough, else `large`.
+template <std::size_t Capacity>
+char* padded_columns(std::string_view record, std::size_t width, char (&small)[Capacity], std::string& large) {
+  char* padded = small;
+  if (width + detail::kMoveSlack > Capacity) {
+    large.resize(width + detail::kMoveSlack);
+    padded = large.data();
+  }
+  const std::size_t present = record.size() < width ? record.size() : width;
+  if (present > 0) std::memcpy(padded, record.data(), present);  // an empty view may have no storage
+  std::memset(padded + present, ' ', width + detail::kMoveSlack - present);
+  return padded;
+}
+
 std::optional<FieldError> field_error(const Field& field, std::string message) {
   return FieldError{field.column + 1, field.column + field.width, std::move(message)};
 }
@@ -119,18 +154,9 @@ std::optional<FieldError> decode_fixed(std::string_view record, const Layout& la
   const Field& last = fields[items.size() - 1];
   const std::size_t width = last.column + last.width;
 
-  // The columns the fields use, with blanks beyond the end of the record and
-  // room for 16-byte moves after them.
   char small[512];
   std::string large;
-  char* padded = small;
-  if (width + detail::kMoveSlack > sizeof small) {
-    large.resize(width + detail::kMoveSlack);
-    padded = large.data();
-  }
-  const std::size_t present = record.size() < width ? record.size() : width;
-  if (present > 0) std::memcpy(padded, record.data(), present);  // an empty view may have no storage
-  std::memset(padded + present, ' ', width + detail::kMoveSlack - present);
+  const char* const padded = padded_columns(record, width, small, large);
 
   for (std::size_t i = 0; i < items.size(); ++i) {
     const Field& field = fields[i];
@@ -144,6 +170,94 @@ std::optional<FieldError> decode_fixed(std::string_view record, const Layout& la
     }
   }
   return std::nullopt;
+}
+
+void decode_fixed_texts(std::string_view record, const Layout& layout, std::span<char> items,
+                        std::size_t item_length) {
+  // The columns the fields use, so that the 16 bytes after them can be read.
+  const std::size_t width = layout.record_width();
+  char small[512];
+  std::string large;
+  const char* const padded = padded_columns(record, width, small, large);
+  detail::decode_text_row({padded, width}, layout, items, item_length);
+}
+
+namespace detail {
+
+void decode_text_row(std::string_view record, const Layout& layout, std::span<char> items, std::size_t item_length) {
+  const std::size_t count = text_row_items(layout, items.size(), item_length);
+  if (count == 0) return;
+  const Field* const fields = layout.fields().data();
+  char* item = items.data();
+  if (!sixteen_byte_row(layout, item_length)) {
+    const Field& last = fields[count - 1];
+    char small[512];
+    std::string large;
+    const char* const padded = padded_columns(record, last.column + last.width, small, large);
+    for (std::size_t i = 0; i < count; ++i, item += item_length) decode_text(padded, fields[i], item, item_length);
+    return;
+  }
+
+  // Each item: blanks over its last 16 bytes, then 16 bytes from its field,
+  // then blanks from the end of the field on. Those blanks run into the next
+  // item, which is written after; the last item is moved with a mask instead.
+  const SixteenBlanks blanks = sixteen_blanks();
+  const auto move_field = [&](char* to, const char* from, std::uint32_t width) {
+    put_blanks(to + item_length - kMoveSlack, blanks);
+    std::memcpy(to, from, kMoveSlack);
+    put_blanks(to + width, blanks);
+  };
+  const Field& last = fields[count - 1];
+  if (last.column + last.width <= record.size()) {
+    // The usual record, long enough for every field: all read in place.
+    for (std::size_t i = 0; i + 1 < count; ++i, item += item_length)
+      move_field(item, record.data() + fields[i].column, fields[i].width);
+    put_blanks(item + item_length - kMoveSlack, blanks);
+    move_sixteen(item, record.data() + last.column, last.width);
+    return;
+  }
+  // A short record: a field that reaches past its end is read from a copy
+  // with blanks after the record's last byte.
+  char past_end[kMoveSlack];
+  const auto field_start = [&](const Field& field) -> const char* {
+    if (field.column + field.width <= record.size()) return record.data() + field.column;
+    std::memcpy(past_end, kSixteenBlanks, kMoveSlack);
+    if (field.column < record.size()) std::memcpy(past_end, record.data() + field.column, record.size() - field.column);
+    return past_end;
+  };
+  for (std::size_t i = 0; i + 1 < count; ++i, item += item_length)
+    move_field(item, field_start(fields[i]), fields[i].width);
+  put_blanks(item + item_length - kMoveSlack, blanks);
+  move_sixteen(item, field_start(last), last.width);
+}
+
+}  // namespace detail
+
+char* encode_fixed_texts(char* out, const Layout& layout, std::string_view items, std::size_t item_length) {
+  const std::size_t count = text_row_items(layout, items.size(), item_length);
+  if (count == 0) return out;
+  const Field* const fields = layout.fields().data();
+  const Field& last = fields[count - 1];
+  char* const end = out + last.column + last.width;
+
+  const char* item = items.data();
+  if (sixteen_byte_row(layout, item_length) && layout.widest_leading_gap() <= detail::kMoveSlack) {
+    // Blanks over any X columns before the first field; then fields left to
+    // right, each as 16 bytes of its item followed by 16 blanks from the end
+    // of the field on, over the X columns before the next field.
+    const detail::SixteenBlanks blanks = detail::sixteen_blanks();
+    detail::put_blanks(out, blanks);
+    for (std::size_t i = 0; i < count; ++i, item += item_length) {
+      char* const at = out + fields[i].column;
+      std::memcpy(at, item, detail::kMoveSlack);
+      detail::put_blanks(at + fields[i].width, blanks);
+    }
+    return end;
+  }
+  std::memset(out, ' ', static_cast<std::size_t>(end - out));
+  for (std::size_t i = 0; i < count; ++i, item += item_length)
+    encode_text(out + fields[i].column, fields[i], {item, item_length});
+  return end;
 }
 
 char* encode_fixed(char* out, const Layout& layout, std::span<const OutItem> items) {
@@ -179,9 +293,7 @@ char* encode_fixed(char* out, const Layout& layout, std::span<const OutItem> ite
 
 void encode_fixed(std::string& out, const Layout& layout, std::span<const OutItem> items) {
   const std::size_t at = out.size();
-  const std::span<const Field> fields = layout.fields();
-  const std::size_t room = fields.empty() ? 0 : fields.back().column + fields.back().width;
-  out.resize(at + room + detail::kMoveSlack);
+  out.resize(at + layout.record_width() + detail::kMoveSlack);
   char* const end = encode_fixed(out.data() + at, layout, items);
   out.resize(static_cast<std::size_t>(end - out.data()));
 }

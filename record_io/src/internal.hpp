@@ -41,4 +41,8 @@ struct FreeReadOutcome {
 
 FreeReadOutcome read_free_values(InputFile& file, std::span<const InItem> items);
 
+// As decode_fixed_texts, for a record whose 16 following bytes can be read,
+// as every record an InputFile hands out: fields are read where they stand.
+void decode_text_row(std::string_view record, const Layout& layout, std::span<char> items, std::size_t item_length);
+
 }  // namespace record_io::detail

@@ -1,5 +1,6 @@
 // Layout strings: "(A4,8x,5A2,F6.3,8(F8.3,1x))" parsed once into a flat list
 // of descriptors, repeat counts and groups expanded.
+#include <algorithm>
 #include <string>
 
 #include "internal.hpp"
@@ -126,8 +127,12 @@ class LayoutParser {
       }
       case '\0':
         return fail("the layout ends before its closing parenthesis");
-      default:
-        return fail(std::string("expected a field (A, I, F, X or a group) but found '") + letter + "'");
+      default: {
+        std::string message = "expected a field (A, I, F, X or a group) but found '";
+        message += letter;
+        message += '\'';
+        return fail(message);
+      }
     }
   }
 
@@ -148,13 +153,21 @@ std::optional<Layout> Layout::parse(std::string_view text, std::string* why) {
   }
   layout.text_ = std::string(text);
   std::uint32_t column = 0;
+  std::uint32_t gap = 0;  // X columns since the last field
   for (const Descriptor& d : layout.descriptors_) {
+    if (d.kind == Descriptor::Kind::text && !layout.has_numeric_fields_) {
+      ++layout.leading_text_fields_;
+      layout.widest_leading_text_ = std::max(layout.widest_leading_text_, d.width);
+      layout.widest_leading_gap_ = std::max(layout.widest_leading_gap_, gap);
+    }
+    gap = d.kind == Descriptor::Kind::skip ? gap + d.width : 0;
     if (d.kind != Descriptor::Kind::skip) {
       layout.fields_.push_back({d.kind, d.width, d.decimals, column});
       if (d.kind != Descriptor::Kind::text) layout.has_numeric_fields_ = true;
     }
     column += d.width;
   }
+  if (!layout.fields_.empty()) layout.record_width_ = layout.fields_.back().column + layout.fields_.back().width;
   return layout;
 }
 

@@ -52,6 +52,20 @@ inline constexpr char kSixteenBlanks[16] = {' ', ' ', ' ', ' ', ' ', ' ', ' ', '
   }
 }
 
+// Sixteen blanks held in a register, for loops that write them again and
+// again (a load from kSixteenBlanks would be repeated after every store).
+#if defined(__SSE2__)
+using SixteenBlanks = __m128i;
+[[gnu::always_inline]] inline SixteenBlanks sixteen_blanks() { return _mm_set1_epi8(' '); }
+[[gnu::always_inline]] inline void put_blanks(char* to, SixteenBlanks blanks) {
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(to), blanks);
+}
+#else
+struct SixteenBlanks {};
+inline SixteenBlanks sixteen_blanks() { return {}; }
+inline void put_blanks(char* to, SixteenBlanks) { std::memcpy(to, kSixteenBlanks, 16); }
+#endif
+
 // kKeepMasks[n]: 16 bytes, the first n of them all ones.
 struct alignas(16) KeepMask {
   unsigned char bytes[16];

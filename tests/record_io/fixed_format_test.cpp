@@ -2,6 +2,7 @@
 // the columns of one record.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <string>
 #include <vector>
@@ -166,6 +167,86 @@ TEST(FixedOutput, StationLine) {
                                     "0.0     0.00  0.00  0.00  0.00 0  1.00--SHE"});
   EXPECT_EQ(line, "ABCD  IS  VNE  40 25.3000   3 42.1500  6550.0     0.00  0.00  0.00  0.00 0  1.00--SHE");
   EXPECT_EQ(line.size(), 85u);
+}
+
+// A row of texts of one length (the columns of a table line) reads and
+// writes exactly as the same texts named one by one, whichever way the row
+// is moved: 16 bytes at a time or field by field.
+TEST(FixedTextRows, SameAsItemByItem) {
+  const char* const layouts[] = {
+      "(A8,A5,A6,A3,A6,A4,A6,A7,A7,A3,A4,A5,A5)",
+      "(A8,1x,A5,1x,A6,1x,A3,1x,A6,1x,A4,1x,A6,1x,A7,1x,A7,1x,A3,1x,A4,1x,A5,1x,A5)",
+      "(20X,A3,17X,A16,A1)",  // blank runs wider than 16 columns
+      "(A17,A2)",             // a field wider than 16 columns
+      "(3X,A16,A16,2X)",
+      "(A4,I3,A2)",           // one text before a number: rows of one item
+  };
+  const std::size_t item_lengths[] = {1, 5, 15, 16, 20, 32, 33};
+  std::string long_line;
+  for (int i = 0; i < 120; ++i) long_line += static_cast<char>(i % 2 == 0 ? 'a' + i % 26 : 0x80 + i);
+  const std::string records[] = {"", "short", long_line.substr(0, 69), long_line.substr(0, 70), long_line};
+
+  for (const char* text : layouts) {
+    const Layout layout(text);
+    for (std::size_t count = 1; count <= layout.leading_text_fields(); ++count) {
+      for (const std::size_t length : item_lengths) {
+        for (const std::string& record : records) {
+          SCOPED_TRACE(std::string(text) + " items " + std::to_string(count) + " of " + std::to_string(length) +
+                       " record of " + std::to_string(record.size()));
+          std::vector<char> by_item(count * length, '#');
+          std::vector<InItem> in_items;
+          for (std::size_t i = 0; i < count; ++i) in_items.emplace_back(std::span<char>(&by_item[i * length], length));
+          ASSERT_FALSE(decode_fixed(record, layout, in_items));
+
+          std::vector<char> row(count * length, '#');
+          decode_fixed_texts(record, layout, row, length);
+          EXPECT_EQ(std::string(row.begin(), row.end()), std::string(by_item.begin(), by_item.end()));
+
+          // From a file, where the record is read where it stands.
+          InputFile file = InputFile::from_text("table", record);
+          std::vector<char> read_row(count * length, '#');
+          const ReadStatus status = read_fixed_texts(file, layout, read_row, length);
+          EXPECT_EQ(status, record.empty() ? ReadStatus::end_of_input : ReadStatus::record);
+          if (!record.empty()) {
+            EXPECT_EQ(read_row, by_item);
+          }
+
+          std::vector<OutItem> out_items;
+          for (std::size_t i = 0; i < count; ++i) out_items.emplace_back(std::string_view(&by_item[i * length], length));
+          std::string expected;
+          encode_fixed(expected, layout, out_items);
+          std::vector<char> out(layout.record_width() + 16, '#');
+          char* const end = encode_fixed_texts(out.data(), layout, std::string_view(by_item.data(), by_item.size()),
+                                               length);
+          EXPECT_EQ(std::string(out.data(), end), expected);
+        }
+      }
+    }
+  }
+}
+
+TEST(FixedTextRows, ArrayOfTexts) {
+  const Layout packed("(A2,A3)");
+  const Layout spaced("(A2,1X,A3)");
+  InputFile file = InputFile::from_text("table", "abcde\nxy");
+  std::array<Text<4>, 2> row{};
+  ASSERT_EQ(read_fixed(file, packed, row), ReadStatus::record);
+  EXPECT_EQ(std::string(row[0].data(), 8), "ab  cde ");
+  ASSERT_EQ(read_fixed(file, packed, row), ReadStatus::record);
+  EXPECT_EQ(std::string(row[0].data(), 8), "xy      ");
+  EXPECT_EQ(read_fixed(file, packed, row), ReadStatus::end_of_input);
+  std::string out(spaced.record_width() + 16, '#');
+  char* const end = encode_fixed_texts(out.data(), spaced, std::string_view(row[0].data(), 8), 4);
+  EXPECT_EQ(std::string(out.data(), end), "xy    ");
+}
+
+TEST(FixedTextRowsDeathTest, TextsForANumberField) {
+  EXPECT_DEATH(
+      {
+        std::vector<char> row(8, ' ');
+        decode_fixed_texts("abcdefg", Layout("(A4,I3)"), row, 4);
+      },
+      "an integer \\(I\\) field");
 }
 
 }  // namespace

@@ -173,6 +173,14 @@ class Layout {
   // Whether any field is an I or F field (text-only records need no number
   // conversion).
   bool has_numeric_fields() const noexcept { return has_numeric_fields_; }
+  // The A fields before the first I or F field: how many items a row of
+  // texts may fill, the widest of those fields, and the widest run of X
+  // columns before or between them, in columns.
+  std::size_t leading_text_fields() const noexcept { return leading_text_fields_; }
+  std::uint32_t widest_leading_text() const noexcept { return widest_leading_text_; }
+  std::uint32_t widest_leading_gap() const noexcept { return widest_leading_gap_; }
+  // Columns from the first to the end of the last field, X fields included.
+  std::size_t record_width() const noexcept { return record_width_; }
 
  private:
   Layout() = default;
@@ -180,6 +188,10 @@ class Layout {
   std::vector<Descriptor> descriptors_;
   std::vector<Field> fields_;
   bool has_numeric_fields_ = false;
+  std::size_t leading_text_fields_ = 0;
+  std::uint32_t widest_leading_text_ = 0;
+  std::uint32_t widest_leading_gap_ = 0;
+  std::size_t record_width_ = 0;
 };
 
 // ---------------------------------------------------------------------------
@@ -207,6 +219,14 @@ std::optional<FieldError> decode_fixed(std::string_view record, const Layout& la
 char* encode_fixed(char* out, const Layout& layout, std::span<const OutItem> items);
 // The same, appended to a string.
 void encode_fixed(std::string& out, const Layout& layout, std::span<const OutItem> items);
+
+// The same for a row of character items of one length laid end to end (the
+// columns of a table line held as std::array<Text<20>, 13>, say): `items`
+// holds the texts, each `item_length` bytes, and each takes the next field
+// as if named one by one. The fields must be A fields, so nothing can fail.
+void decode_fixed_texts(std::string_view record, const Layout& layout, std::span<char> items,
+                        std::size_t item_length);
+char* encode_fixed_texts(char* out, const Layout& layout, std::string_view items, std::size_t item_length);
 
 // The longest free-format record of these items: what encode_free needs.
 std::size_t free_record_capacity(std::span<const OutItem> items);
@@ -239,7 +259,8 @@ class InputFile {
   long line_number() const noexcept { return line_number_; }
 
   // Takes the next record. The view stays valid until the next call on this
-  // file. nullopt at the end of the file.
+  // file, and the 16 bytes after its end can be read, whatever they hold, so
+  // that fields are moved 16 bytes at a time. nullopt at the end of the file.
   std::optional<std::string_view> next_record();
   // Whether a further record exists, without taking it.
   bool has_more_records();
@@ -338,6 +359,26 @@ FreeRead read_free(InputFile& file, std::initializer_list<InItem> items);
 void read_free_required(InputFile& file, std::initializer_list<InItem> items);
 
 void write_fixed(OutputFile& file, const Layout& layout, std::initializer_list<OutItem> items);
+
+// Reads and writes a row of character items of one length, such as the
+// thirteen columns of a table line, by a layout of A fields: the same records
+// as naming each item in turn, without converting item by item.
+//   std::array<Text<20>, 13> columns;
+//   while (read_fixed(table, packed, columns) == ReadStatus::record) write_fixed(out, spaced, columns);
+ReadStatus read_fixed_texts(InputFile& file, const Layout& layout, std::span<char> items, std::size_t item_length);
+void write_fixed_texts(OutputFile& file, const Layout& layout, std::string_view items, std::size_t item_length);
+
+template <std::size_t N, std::size_t K>
+ReadStatus read_fixed(InputFile& file, const Layout& layout, std::array<Text<N>, K>& items) {
+  static_assert(K > 0 && sizeof items == N * K, "a row of texts lies end to end");
+  return read_fixed_texts(file, layout, std::span<char>(items[0].data(), N * K), N);
+}
+
+template <std::size_t N, std::size_t K>
+void write_fixed(OutputFile& file, const Layout& layout, const std::array<Text<N>, K>& items) {
+  static_assert(K > 0 && sizeof items == N * K, "a row of texts lies end to end");
+  write_fixed_texts(file, layout, std::string_view(items[0].data(), N * K), N);
+}
 void write_free(OutputFile& file, std::initializer_list<OutItem> items);
 
 // Flushes and closes; a failed write ends the run.

@@ -40,9 +40,9 @@ struct Data {
       const float sign = next() < 0.5f ? -1.0f : 1.0f;
       free_values.push_back(sign * std::pow(10.0f, -3.0f + 11.0f * next()));
       fixed_values.push_back(sign * 1000.0f * next());
-      char text[detail::kFreeRealWidth];
+      char text[detail::kFreeRealWidth + detail::kFreeRealSpill];
       detail::format_free_real(text, free_values.back());
-      std::string trimmed(text, sizeof text);
+      std::string trimmed(text, detail::kFreeRealWidth);
       trimmed.erase(0, trimmed.find_first_not_of(' '));
       trimmed.erase(trimmed.find_last_not_of(' ') + 1);
       real_texts.push_back(trimmed);
@@ -74,7 +74,7 @@ void FixedOutput_F8_3_c_library(benchmark::State& state) {
 }
 
 void FreeRealOutput_record_io(benchmark::State& state) {
-  char out[detail::kFreeRealWidth];
+  char out[detail::kFreeRealWidth + detail::kFreeRealSpill];
   std::size_t i = 0;
   for (auto _ : state) {
     detail::format_free_real(out, data().free_values[i++ % kValues]);

@@ -44,9 +44,9 @@ bool all_asterisks(std::string_view text) {
 
 void check_free_real(float value) {
   const auto bits = std::bit_cast<std::uint32_t>(value);
-  char form[record_io::detail::kFreeRealWidth];
+  char form[record_io::detail::kFreeRealWidth + record_io::detail::kFreeRealSpill];
   record_io::detail::format_free_real(form, value);
-  const std::string_view text(form, sizeof form);
+  const std::string_view text(form, record_io::detail::kFreeRealWidth);
   const std::string reference = toolkit_test::reference_free_real(value);
   fuzz::require(text == reference, "free form of " + hex(bits) + " is " + fuzz::shown(text) + ", printf route gives " +
                                        fuzz::shown(reference));

@@ -30,6 +30,7 @@ constexpr std::array<uint128, kMaxPowerOfFive + 1> kPowersOfFive = [] {
   return powers;
 }();
 
+
 constexpr char kSixteenBlankColumns[17] = "                ";
 
 constexpr std::uint64_t kNineDigitFloor = 100'000'000;   // 10^8
@@ -174,19 +175,6 @@ std::size_t write_digits(char (&buffer)[20], std::uint64_t value) {
   return sizeof buffer - at;
 }
 
-// The nine digits of 10^8 <= value < 10^9 at `out`, in 32-bit arithmetic.
-void write_nine_digits(char* out, std::uint32_t value) {
-  const std::uint32_t head = value / 100000000;
-  const std::uint32_t rest = value % 100000000;
-  const std::uint32_t high = rest / 10000;
-  const std::uint32_t low = rest % 10000;
-  out[0] = static_cast<char>('0' + head);
-  std::memcpy(out + 1, kDigitPairs + high / 100 * 2, 2);
-  std::memcpy(out + 3, kDigitPairs + high % 100 * 2, 2);
-  std::memcpy(out + 5, kDigitPairs + low / 100 * 2, 2);
-  std::memcpy(out + 7, kDigitPairs + low % 100 * 2, 2);
-}
-
 void fill_asterisks(char* out, std::size_t width) { std::memset(out, '*', width); }
 
 // Puts `text` right-justified into `width` columns, or asterisks if it is wider.
@@ -277,13 +265,49 @@ void format_fixed(char* out, std::size_t width, std::size_t decimals, float valu
   if (decimals == 0) *at++ = '.';
 }
 
+namespace {
+
+// The eight digits of value < 10^8 as characters in one word, the first digit
+// in the lowest byte, computed in lanes without
+// division: the two halves of four digits, their hundreds, then their tens.
+// Each step multiplies by a reciprocal exact for its lane's range.
+std::uint64_t eight_digit_characters(std::uint32_t value) {
+  const std::uint64_t halves = (value / 10000) | (static_cast<std::uint64_t>(value % 10000) << 32);
+  const std::uint64_t hundreds = ((halves * 10486) >> 20) & 0x0000007F0000007F;  // a / 100 for a < 10^4
+  const std::uint64_t pairs = hundreds | ((halves - hundreds * 100) << 16);
+  const std::uint64_t tens = ((pairs * 103) >> 10) & 0x000F000F000F000F;  // a / 10 for a < 100
+  const std::uint64_t digits = tens | ((pairs - tens * 10) << 8);
+  return digits + 0x3030303030303030;
+}
+
+// Stores the eight characters of a word from eight_digit_characters (or a
+// part of one, shifted towards its first byte) in their order.
+void store_characters(char* to, std::uint64_t characters) {
+  if constexpr (std::endian::native == std::endian::big) characters = __builtin_bswap64(characters);
+  std::memcpy(to, &characters, 8);
+}
+
+// floor(log10(v)) or one less, for a normal real given by its bits: the bits
+// read as a fixed-point number are a chord below log2(v), times log10(2)
+// rounded down.
+int decimal_exponent_estimate(std::uint32_t magnitude_bits) {
+  constexpr std::int64_t kLog10Of2 = 1292913986;  // log10(2) * 2^32, rounded down
+  const std::int64_t log2_fixed = static_cast<std::int64_t>(magnitude_bits) - (std::int64_t{127} << 23);
+  return static_cast<int>((log2_fixed * kLog10Of2) >> (23 + 32));
+}
+
+}  // namespace
+
 void format_free_real(char* out, float value) noexcept {
   const auto bits = std::bit_cast<std::uint32_t>(value);
   const bool negative = is_negative(bits);
   if (is_nan(bits)) return put_right(out, kFreeRealWidth, "NaN");
   if (is_infinite(bits)) return put_right(out, kFreeRealWidth, negative ? "-Infinity" : "Infinity");
 
-  std::memset(out, ' ', kFreeRealWidth);
+  // Every form is written straight into `out` by stores that are never read
+  // back (a load of bytes just stored in pieces waits for them), some
+  // reaching past the 16 columns, as the caller allows.
+  std::memcpy(out, kSixteenBlankColumns, kFreeRealWidth);
   const BinaryValue binary = decompose(bits);
   if (binary.mantissa == 0) {
     // 0.00000000 at the right of the first 12 columns
@@ -294,10 +318,15 @@ void format_free_real(char* out, float value) noexcept {
   }
 
   // Decimal exponent e of the value rounded to 9 digits: digits =
-  // round(v * 10^(8 - e)) lies in [10^8, 10^9). Start from the estimate
-  // floor(log10(2^b)) for the leading bit b; it is at most one too small.
-  const int leading_bit = binary.exponent + (31 - std::countl_zero(binary.mantissa));
-  int exponent = (leading_bit * 78913) >> 18;
+  // round(v * 10^(8 - e)) lies in [10^8, 10^9). Start from an estimate at
+  // most one too small; rounding up to 10^9 also moves e on.
+  int exponent;
+  if ((bits & 0x7f800000u) != 0) {
+    exponent = decimal_exponent_estimate(bits & 0x7fffffffu);
+  } else {  // subnormal: from the leading bit, floor(log10(2^b))
+    const int leading_bit = binary.exponent + (31 - std::countl_zero(binary.mantissa));
+    exponent = (leading_bit * 78913) >> 18;
+  }
   std::uint64_t scaled = 0;
   for (;;) {
     scale_and_round(binary, 8 - exponent, scaled);
@@ -309,42 +338,43 @@ void format_free_real(char* out, float value) noexcept {
       break;
     }
   }
-  // The digits, with room for the 8-byte moves below to read past them.
-  char digits[32];
-  write_nine_digits(digits, static_cast<std::uint32_t>(scaled));
+  // The first digit, and the other eight as characters in one word.
+  const auto nine_digits = static_cast<std::uint32_t>(scaled);
+  const char first = static_cast<char>('0' + nine_digits / 100000000);
+  const std::uint64_t rest = eight_digit_characters(nine_digits % 100000000);
 
-  if (exponent >= -1 && exponent <= 8) {
+  if (exponent >= 0 && exponent <= 8) {
     // Fixed point with 8 - e decimals, right-justified in 12 columns:
-    // 1.50000000, 0.100000001, 123456792. Built in a scratch field with room
-    // for whole 8-byte moves, then copied.
-    char field[32];
-    std::memcpy(field, kSixteenBlankColumns, 16);
-    if (exponent == -1) {
-      char* at = field + kFreeRealFixedWidth - 11;
-      if (negative) at[-1] = '-';
-      at[0] = '0';
-      at[1] = '.';
-      std::memcpy(at + 2, digits, 8);
-      at[10] = digits[8];
-    } else {
-      const auto before = static_cast<std::size_t>(exponent + 1);
-      char* at = field + kFreeRealFixedWidth - 10;
-      if (negative) at[-1] = '-';
-      std::memcpy(at, digits, 8);                          // the nine digits in a row,
-      at[8] = digits[8];
-      std::memcpy(at + before + 1, digits + before, 8);    // those after the point one further on,
-      at[before] = '.';                                    // and the point between
-      std::memcpy(field + kFreeRealFixedWidth, kSixteenBlankColumns, 4);
-    }
-    std::memcpy(out, field, kFreeRealWidth);
+    // 1.50000000, 123456792. The nine digits in a row, then those after the
+    // point again one column further on, the point between, and the blanks
+    // after the 12 columns last (the second move reaches past them).
+    const int before = exponent + 1;
+    char* at = out + kFreeRealFixedWidth - 10;
+    if (negative) at[-1] = '-';
+    at[0] = first;
+    store_characters(at + 1, rest);
+    const std::uint64_t after_point = before == 1 ? rest : rest >> (8 * (before - 1));
+    store_characters(at + before + 1, after_point);
+    at[before] = '.';
+    std::memcpy(out + kFreeRealFixedWidth, kSixteenBlankColumns, kFreeRealWidth - kFreeRealFixedWidth);
+    return;
+  }
+  if (exponent == -1) {
+    // 0.100000001: a zero, the point and the nine digits in 12 columns.
+    char* at = out + kFreeRealFixedWidth - 11;
+    if (negative) at[-1] = '-';
+    at[0] = '0';
+    at[1] = '.';
+    at[2] = first;
+    store_characters(at + 3, rest);
     return;
   }
   // Exponent form, right-justified in 16 columns: 1.00000000E+10.
   char* at = out + kFreeRealWidth - 14;
-  if (negative) *(at - 1) = '-';
-  at[0] = digits[0];
+  if (negative) at[-1] = '-';
+  at[0] = first;
   at[1] = '.';
-  std::memcpy(at + 2, digits + 1, 8);
+  store_characters(at + 2, rest);
   at[10] = 'E';
   at[11] = exponent < 0 ? '-' : '+';
   const int magnitude = exponent < 0 ? -exponent : exponent;

@@ -157,7 +157,9 @@ FreeReadOutcome read_free_values(InputFile& file, std::span<const InItem> items)
 }  // namespace detail
 
 std::size_t free_record_capacity(std::span<const OutItem> items) {
-  std::size_t length = 1;
+  // Items are written left to right, so a real's spill past its columns is
+  // overwritten by what follows it, or lies past the record's end.
+  std::size_t length = 1 + detail::kFreeRealSpill;
   for (const OutItem& item : items) {
     switch (item.kind()) {
       case ItemKind::text: length += 1 + item.text().size(); break;

@@ -46,7 +46,12 @@ void format_integer(char* out, std::size_t width, std::int32_t value) noexcept;
 // A field too narrow for any of these forms is filled with asterisks.
 void format_fixed(char* out, std::size_t width, std::size_t decimals, float value) noexcept;
 
-// Writes `value` in free format: exactly kFreeRealWidth characters at `out`.
+// Bytes past its 16 columns that format_free_real may overwrite: the caller
+// leaves room for them, and anything written after the field replaces them.
+inline constexpr std::size_t kFreeRealSpill = 8;
+
+// Writes `value` in free format: kFreeRealWidth characters at `out`, which has
+// room for kFreeRealSpill bytes more.
 //   1.5f    -> "  1.50000000    "
 //   0.1f    -> " 0.100000001    "
 //   1.0e10f -> "  1.00000000E+10"

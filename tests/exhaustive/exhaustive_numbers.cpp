@@ -39,6 +39,7 @@ namespace {
 
 using record_io::detail::format_fixed;
 using record_io::detail::format_free_real;
+using record_io::detail::kFreeRealSpill;
 using record_io::detail::kFreeRealWidth;
 using record_io::detail::parse_real;
 using record_io::detail::ParseStatus;
@@ -127,9 +128,9 @@ void check(std::uint32_t bits, Counts& counts, const std::array<std::array<std::
   ++counts.values;
 
   // Free format, then read back.
-  char free_form[kFreeRealWidth];
+  char free_form[kFreeRealWidth + kFreeRealSpill];
   format_free_real(free_form, value);
-  const std::string_view free_text(free_form, sizeof free_form);
+  const std::string_view free_text(free_form, kFreeRealWidth);
   const std::string free_reference = reference_free_real(value);
   ++counts.free_compared;
   if (free_text != free_reference) {

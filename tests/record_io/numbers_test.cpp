@@ -37,8 +37,9 @@ std::string integer(std::int32_t value, std::size_t width) {
 }
 
 std::string free_real(float value) {
-  std::string out(kFreeRealWidth, '?');
+  std::string out(kFreeRealWidth + kFreeRealSpill, '?');
   format_free_real(out.data(), value);
+  out.resize(kFreeRealWidth);  // what lies past the field is not the field's
   return out;
 }
 

@@ -40,13 +40,16 @@ std::string system_error() { return std::strerror(errno); }
 // ---------------------------------------------------------------------------
 
 // The buffer keeps kMoveSlack bytes after the last byte it can be filled to,
-// so that the 16 bytes after a record can always be read.
+// and blanks stand after the last byte read.
 InputFile::InputFile(std::string name, int descriptor)
-    : name_(std::move(name)), descriptor_(descriptor), buffer_(kReadChunk + detail::kMoveSlack) {}
+    : name_(std::move(name)), descriptor_(descriptor), buffer_(kReadChunk + detail::kMoveSlack) {
+  std::memset(buffer_.data(), ' ', detail::kMoveSlack);
+}
 
 InputFile::InputFile(std::string name, std::string_view text)
     : name_(std::move(name)), at_end_(true), buffer_(text.size() + detail::kMoveSlack), end_(text.size()) {
-  std::copy(text.begin(), text.end(), buffer_.begin());
+  if (!text.empty()) std::memcpy(buffer_.data(), text.data(), text.size());
+  std::memset(buffer_.data() + end_, ' ', detail::kMoveSlack);
 }
 
 InputFile InputFile::from_text(std::string name, std::string_view text) { return InputFile(std::move(name), text); }
@@ -72,17 +75,15 @@ bool InputFile::fill() {
   std::size_t capacity = buffer_.size() - detail::kMoveSlack;
   if (end_ == capacity) {  // a line longer than the buffer
     capacity *= 2;
-    buffer_.resize(capacity + detail::kMoveSlack);
+    buffer_.grow(capacity + detail::kMoveSlack, end_);
   }
   for (;;) {
     const ssize_t count = ::read(descriptor_, buffer_.data() + end_, capacity - end_);
-    if (count > 0) {
+    if (count >= 0) {
       end_ += static_cast<std::size_t>(count);
-      return true;
-    }
-    if (count == 0) {
-      at_end_ = true;
-      return false;
+      std::memset(buffer_.data() + end_, ' ', detail::kMoveSlack);
+      if (count == 0) at_end_ = true;
+      return count > 0;
     }
     if (errno != EINTR) fail(name_, system_error());
   }
@@ -158,7 +159,7 @@ char* OutputFile::record_space(std::size_t length) {
       forget_output(this);
       fail(name_, reason);
     }
-    if (buffer_.size() < needed) buffer_.resize(needed);  // a record longer than the buffer
+    if (buffer_.size() < needed) buffer_ = detail::ByteBuffer(needed);  // a record longer than the buffer
   }
   return buffer_.data() + used_;
 }

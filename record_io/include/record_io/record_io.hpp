@@ -22,7 +22,9 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <initializer_list>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -242,6 +244,36 @@ void encode_free(std::string& out, std::span<const OutItem> items);
 // Files.
 // ---------------------------------------------------------------------------
 
+namespace detail {
+
+// The bytes of a file's buffer. They are not cleared when allocated, so the
+// pages of a buffer that a run never fills (most of standard output's, all
+// but the first of a short input's) are never touched.
+class ByteBuffer {
+ public:
+  ByteBuffer() = default;
+  explicit ByteBuffer(std::size_t size) : bytes_(new char[size]), size_(size) {}
+
+  char* data() noexcept { return bytes_.get(); }
+  const char* data() const noexcept { return bytes_.get(); }
+  std::size_t size() const noexcept { return size_; }
+  char& operator[](std::size_t at) noexcept { return bytes_[at]; }
+  char operator[](std::size_t at) const noexcept { return bytes_[at]; }
+
+  // A larger buffer that starts with the first `kept` bytes of this one.
+  void grow(std::size_t size, std::size_t kept) {
+    ByteBuffer larger(size);
+    if (kept > 0) std::memcpy(larger.data(), data(), kept);
+    *this = std::move(larger);
+  }
+
+ private:
+  std::unique_ptr<char[]> bytes_;
+  std::size_t size_ = 0;
+};
+
+}  // namespace detail
+
 // An input file: its records, taken one at a time. Lines end at LF or CRLF; a
 // last line without a line end is a record; bytes pass untouched.
 class InputFile {
@@ -279,7 +311,7 @@ class InputFile {
   int descriptor_ = -1;  // -1 for a file read from memory
   bool open_ = true;
   bool at_end_ = false;
-  std::vector<char> buffer_;
+  detail::ByteBuffer buffer_;  // kMoveSlack bytes past what is filled, blanks after the last byte read
   std::size_t begin_ = 0;  // first unread byte
   std::size_t end_ = 0;    // one past the last byte read from the file
   long line_number_ = 0;
@@ -319,7 +351,7 @@ class OutputFile {
   bool open_ = true;
   bool cut_pending_;
   long records_written_ = 0;
-  std::vector<char> buffer_;  // its size is the capacity; `used_` bytes wait to be written
+  detail::ByteBuffer buffer_;  // its size is the capacity; `used_` bytes wait to be written
   std::size_t used_ = 0;
 };
 

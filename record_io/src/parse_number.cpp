@@ -108,40 +108,9 @@ constexpr double kExactPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,
 constexpr int kMaxExactPowerOfTen = 22;
 constexpr std::uint64_t kMaxExactMantissa = std::uint64_t{1} << 53;
 
-constexpr std::uint64_t kPowersOfTenBelowNine[] = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000, 100000000};
-
-// Up to eight digits from the eight bytes at `at`, all at once: adds them to
-// `mantissa` and returns how many there were. Each byte less '0' is a digit
-// when it is at most 9; a byte below '0' borrows from the bytes after it,
-// which are past the first non-digit and so not used.
-[[gnu::always_inline]] inline std::size_t take_eight_digits(const char* at, std::uint64_t& mantissa) {
-  std::uint64_t bytes;
-  std::memcpy(&bytes, at, 8);
-  constexpr std::uint64_t kZeros = 0x3030303030303030;
-  constexpr std::uint64_t kHighBits = 0x8080808080808080;
-  constexpr std::uint64_t kAboveNine = 0x7676767676767676;  // sets the high bit of a byte above 9
-  const std::uint64_t values = bytes - kZeros;
-  const std::uint64_t not_digits = (values | (values + kAboveNine)) & kHighBits;
-  const auto count = static_cast<std::size_t>(not_digits == 0 ? 8 : std::countr_zero(not_digits) / 8);
-  if (count == 0) return 0;
-  // The digits moved to the top bytes, zeros below them as leading zeros,
-  // then combined in pairs, fours and eights (the first digit is the lowest byte).
-  std::uint64_t digits = values << (8 * (8 - count));
-  digits = digits * 10 + (digits >> 8);
-  digits = (((digits & 0x000000FF000000FF) * (100 + (1000000ULL << 32))) +
-            (((digits >> 16) & 0x000000FF000000FF) * (1 + (10000ULL << 32)))) >> 32 & 0xFFFFFFFF;
-  mantissa = mantissa * kPowersOfTenBelowNine[count] + digits;
-  return count;
-}
-
 // Digits from `at` on, into `mantissa`; returns where they end. A mantissa
 // of over 19 digits may wrap around here; callers refuse it by its length.
 [[gnu::always_inline]] inline const char* take_digits(const char* at, const char* end, std::uint64_t& mantissa) {
-  while (end - at >= 8) {
-    const std::size_t count = take_eight_digits(at, mantissa);
-    at += count;
-    if (count < 8) return at;
-  }
   for (; at != end; ++at) {
     const auto digit = static_cast<unsigned>(static_cast<unsigned char>(*at) - '0');
     if (digit > 9) break;

@@ -1,10 +1,12 @@
 // Runs a command several times in a working directory and reports its wall
-// time and peak memory:
+// time and peak memory; with a second command after "--against", runs the
+// two in turn, so that a slow spell of the machine weighs on both alike:
 //
-//   time_runs DIRECTORY REPEATS COMMAND [ARGUMENT...]
+//   time_runs DIRECTORY REPEATS COMMAND [ARGUMENT...] [--against COMMAND [ARGUMENT...]]
 //   -> "median_ms=3.21 min_ms=3.05 max_rss_kb=3712"
+//      and, with --against, " against_median_ms=1.10 against_min_ms=1.02"
 //
-// Standard output and error of the command go to /dev/null.
+// Standard output and error of the commands go to /dev/null.
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -14,40 +16,79 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <vector>
+
+namespace {
+
+struct Timing {
+  std::vector<double> times_ms;
+  long peak_kb = 0;
+
+  double median() {
+    std::sort(times_ms.begin(), times_ms.end());
+    return times_ms[times_ms.size() / 2];
+  }
+  double minimum() const { return *std::min_element(times_ms.begin(), times_ms.end()); }
+};
+
+// One run of the null-terminated `command`; false when it does not end with status 0.
+bool run_once(const char* directory, char** command, Timing& timing) {
+  const auto start = std::chrono::steady_clock::now();
+  const pid_t child = fork();
+  if (child == 0) {
+    const int null = open("/dev/null", O_WRONLY);
+    dup2(null, 1);
+    dup2(null, 2);
+    if (chdir(directory) != 0) _exit(127);
+    execv(command[0], command);
+    _exit(127);
+  }
+  int status = 0;
+  rusage usage{};
+  wait4(child, &status, 0, &usage);
+  const auto end = std::chrono::steady_clock::now();
+  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+    std::fprintf(stderr, "time_runs: %s did not end with status 0\n", command[0]);
+    return false;
+  }
+  timing.times_ms.push_back(std::chrono::duration<double, std::milli>(end - start).count());
+  timing.peak_kb = std::max(timing.peak_kb, usage.ru_maxrss);
+  return true;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
   if (argc < 4) {
-    std::fprintf(stderr, "usage: time_runs DIRECTORY REPEATS COMMAND [ARGUMENT...]\n");
+    std::fprintf(stderr, "usage: time_runs DIRECTORY REPEATS COMMAND [ARGUMENT...] [--against COMMAND [ARGUMENT...]]\n");
     return 2;
   }
   const char* directory = argv[1];
-  const int repeats = std::atoi(argv[2]);
-  std::vector<double> times;
-  long peak_kb = 0;
-  for (int i = 0; i < repeats; ++i) {
-    const auto start = std::chrono::steady_clock::now();
-    const pid_t child = fork();
-    if (child == 0) {
-      const int null = open("/dev/null", O_WRONLY);
-      dup2(null, 1);
-      dup2(null, 2);
-      if (chdir(directory) != 0) _exit(127);
-      execv(argv[3], argv + 3);
-      _exit(127);
+  const int repeats = std::max(1, std::atoi(argv[2]));
+  char** const command = argv + 3;
+  char** against = nullptr;
+  for (int i = 3; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--against") == 0) {
+      argv[i] = nullptr;  // ends the first command's arguments
+      against = argv + i + 1;
+      break;
     }
-    int status = 0;
-    rusage usage{};
-    wait4(child, &status, 0, &usage);
-    const auto end = std::chrono::steady_clock::now();
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-      std::fprintf(stderr, "time_runs: %s did not end with status 0\n", argv[3]);
-      return 1;
-    }
-    times.push_back(std::chrono::duration<double, std::milli>(end - start).count());
-    peak_kb = std::max(peak_kb, usage.ru_maxrss);
   }
-  std::sort(times.begin(), times.end());
-  std::printf("median_ms=%.3f min_ms=%.3f max_rss_kb=%ld\n", times[times.size() / 2], times.front(), peak_kb);
+  if (against != nullptr && against[0] == nullptr) {
+    std::fprintf(stderr, "time_runs: no command after --against\n");
+    return 2;
+  }
+
+  Timing timing;
+  Timing against_timing;
+  for (int i = 0; i < repeats; ++i) {
+    if (!run_once(directory, command, timing)) return 1;
+    if (against != nullptr && !run_once(directory, against, against_timing)) return 1;
+  }
+  std::printf("median_ms=%.3f min_ms=%.3f max_rss_kb=%ld", timing.median(), timing.minimum(), timing.peak_kb);
+  if (against != nullptr)
+    std::printf(" against_median_ms=%.3f against_min_ms=%.3f", against_timing.median(), against_timing.minimum());
+  std::printf("\n");
   return 0;
 }

@@ -2,6 +2,7 @@
 // input is two bytes that choose how many fields are read (255: all) and the
 // lengths of the character items, then a layout string, a line feed, and the
 // record.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <deque>
@@ -31,6 +32,50 @@ std::size_t text_length(std::uint32_t width, std::uint8_t mode) {
   }
 }
 
+// The leading character fields read as one row of texts of one length, from
+// the record itself and from a file, and written back as a row: all three
+// agree with the item-by-item conversion.
+void check_text_row(const record_io::Layout& layout, std::string_view record, std::size_t wanted,
+                    std::uint8_t length_mode) {
+  const std::size_t count = std::min(wanted, layout.leading_text_fields());
+  if (count == 0) return;
+  const std::size_t length = 1 + length_mode % 40;
+  std::vector<char> by_item(count * length, '?');
+  std::vector<record_io::InItem> items;
+  for (std::size_t i = 0; i < count; ++i) items.emplace_back(std::span<char>(by_item.data() + i * length, length));
+  fuzz::require(!record_io::decode_fixed(record, layout, items), "an error from character fields");
+
+  std::vector<char> row(count * length, '#');
+  record_io::decode_fixed_texts(record, layout, row, length);
+  fuzz::require(row == by_item, "a row of texts read other than item by item: " +
+                                    fuzz::shown(std::string_view(row.data(), row.size())));
+
+  record_io::InputFile file = record_io::InputFile::from_text("fuzz", record);
+  std::vector<char> from_file(count * length, '#');
+  if (record_io::read_fixed_texts(file, layout, from_file, length) == record_io::ReadStatus::record) {
+    // the record is the file's first line, up to a line feed and a carriage return before it
+    std::string_view line = record.substr(0, record.find('\n'));
+    if (line.size() < record.size() && !line.empty() && line.back() == '\r') line.remove_suffix(1);
+    std::vector<char> expected(count * length, '?');
+    std::vector<record_io::InItem> line_items;
+    for (std::size_t i = 0; i < count; ++i)
+      line_items.emplace_back(std::span<char>(expected.data() + i * length, length));
+    fuzz::require(!record_io::decode_fixed(line, layout, line_items), "an error from character fields");
+    fuzz::require(from_file == expected, "a row of texts read from a file other than item by item");
+  }
+
+  std::vector<record_io::OutItem> out;
+  for (std::size_t i = 0; i < count; ++i) out.emplace_back(std::string_view(by_item.data() + i * length, length));
+  std::string written;
+  record_io::encode_fixed(written, layout, out);
+  std::string row_written(layout.record_width() + 16, '#');
+  char* const end = record_io::encode_fixed_texts(row_written.data(), layout,
+                                                  std::string_view(by_item.data(), by_item.size()), length);
+  row_written.resize(static_cast<std::size_t>(end - row_written.data()));
+  fuzz::require(row_written == written, "a row of texts written as " + fuzz::shown(row_written) + ", item by item " +
+                                            fuzz::shown(written));
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -45,6 +90,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   const std::optional<record_io::Layout> layout = record_io::Layout::parse(layout_text);
   if (!layout) return 0;
+  check_text_row(*layout, record, field_limit == 255 ? layout->data_field_count() : field_limit, length_mode);
 
   // Storage that does not move while the items point into it.
   std::deque<std::vector<char>> texts;

@@ -353,7 +353,8 @@ void format_free_real(char* out, float value) noexcept {
     if (negative) at[-1] = '-';
     at[0] = first;
     store_characters(at + 1, rest);
-    const std::uint64_t after_point = before == 1 ? rest : rest >> (8 * (before - 1));
+    // (with nine digits before the point, none comes after it)
+    const std::uint64_t after_point = before == 9 ? 0 : rest >> (8 * (before - 1));
     store_characters(at + before + 1, after_point);
     at[before] = '.';
     std::memcpy(out + kFreeRealFixedWidth, kSixteenBlankColumns, kFreeRealWidth - kFreeRealFixedWidth);

@@ -6,6 +6,7 @@
 //   build-bench/bin/record_io_bench
 #include <benchmark/benchmark.h>
 
+#include <array>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -147,6 +148,19 @@ void RecordCopy_record_io(benchmark::State& state) {
     benchmark::DoNotOptimize(out.data());
   }
 }
+// The same line read and written as one row of thirteen texts, as colspace does.
+void RecordRowCopy_record_io(benchmark::State& state) {
+  const Layout packed("(A8,A5,A6,A3,A6,A4,A6,A7,A7,A3,A4,A5,A5)");
+  const Layout spaced("(A8,1x,A5,1x,A6,1x,A3,1x,A6,1x,A4,1x,A6,1x,A7,1x,A7,1x,A3,    1x,A4,1x,A5,1x,A5)");
+  std::array<Text<20>, 13> row{};
+  const std::span<char> row_bytes(row[0].data(), sizeof row);
+  std::string out(spaced.record_width() + 16, ' ');
+  for (auto _ : state) {
+    decode_fixed_texts(kPackedLine, packed, row_bytes, 20);
+    benchmark::DoNotOptimize(encode_fixed_texts(out.data(), spaced, {row[0].data(), sizeof row}, 20));
+  }
+}
+
 void RecordCopy_c_library(benchmark::State& state) {
   char f[13][21];
   char out[96];
@@ -179,6 +193,8 @@ BENCHMARK(IntegerInput_record_io);
 BENCHMARK(IntegerInput_c_library);
 BENCHMARK(RecordCopy_record_io);
 BENCHMARK(RecordCopy_c_library);
+BENCHMARK(RecordRowCopy_record_io);
+BENCHMARK(RecordCopy_c_library)->Name("RecordRowCopy_c_library");
 BENCHMARK(LayoutParse_record_io);
 
 // Collects the times of the runs to print the ratios at the end.

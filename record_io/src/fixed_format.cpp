@@ -190,11 +190,14 @@ void decode_text_row(std::string_view record, const Layout& layout, std::span<ch
   const Field* const fields = layout.fields().data();
   char* item = items.data();
   if (!sixteen_byte_row(layout, item_length)) {
+    // Field by field, from the record itself when it holds every field
+    // (its 16 following bytes can be read), else from a copy padded with blanks.
     const Field& last = fields[count - 1];
+    const std::size_t width = last.column + last.width;
     char small[512];
     std::string large;
-    const char* const padded = padded_columns(record, last.column + last.width, small, large);
-    for (std::size_t i = 0; i < count; ++i, item += item_length) decode_text(padded, fields[i], item, item_length);
+    const char* const columns = record.size() >= width ? record.data() : padded_columns(record, width, small, large);
+    for (std::size_t i = 0; i < count; ++i, item += item_length) decode_text(columns, fields[i], item, item_length);
     return;
   }
 

@@ -98,7 +98,6 @@ std::optional<std::string_view> InputFile::next_record() {
       std::size_t record_end = line_end;
       if (record_end > begin_ && buffer_[record_end - 1] == '\r') --record_end;
       const std::string_view record(buffer_.data() + begin_, record_end - begin_);
-      record_begin_ = begin_;
       begin_ = line_end + 1;
       ++line_number_;
       return record;
@@ -108,18 +107,12 @@ std::optional<std::string_view> InputFile::next_record() {
     if (!fill()) {
       if (begin_ == end_) return std::nullopt;
       const std::string_view record(buffer_.data() + begin_, end_ - begin_);  // a last line without a line end
-      record_begin_ = begin_;
       begin_ = end_;
       ++line_number_;
       return record;
     }
     searched -= unread_before - begin_;  // the unread bytes moved to the front
   }
-}
-
-void InputFile::put_back_record() noexcept {
-  begin_ = record_begin_;
-  --line_number_;
 }
 
 bool InputFile::has_more_records() {
@@ -261,10 +254,6 @@ ReadStatus read_fixed(InputFile& file, const Layout& layout, std::initializer_li
 }
 
 FreeRead read_free(InputFile& file, std::initializer_list<InItem> items) {
-  // The read of one real, as of every amplitude of a spectrum, most often
-  // finds it first on the next record.
-  if (items.size() == 1 && items.begin()->kind() == ItemKind::real && detail::read_lone_real(file, items.begin()->real()))
-    return {ReadStatus::record, 1};
   detail::FreeReadOutcome outcome = detail::read_free_values(file, items);
   if (outcome.error) fail(location_of(file, outcome.error_line), detail::describe(*outcome.error));
   return outcome.read;

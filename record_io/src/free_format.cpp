@@ -154,24 +154,6 @@ FreeReadOutcome read_free_values(InputFile& file, std::span<const InItem> items)
   }
 }
 
-bool read_lone_real(InputFile& file, float& value) {
-  const std::optional<std::string_view> next = file.next_record();
-  if (!next) return false;  // nothing taken: the full route meets the end as well
-  const char* at = next->data();
-  const char* const end = at + next->size();
-  while (at != end && class_of(*at) == ByteClass::blank) ++at;
-  if (at != end && class_of(*at) == ByteClass::value) {
-    float quick;
-    const char* const number_end = scan_short_real(at, end, 0, quick);
-    if (number_end != nullptr && (number_end == end || class_of(*number_end) != ByteClass::value)) {
-      value = quick;
-      return true;  // the rest of the record is skipped
-    }
-  }
-  file.put_back_record();
-  return false;
-}
-
 }  // namespace detail
 
 std::size_t free_record_capacity(std::span<const OutItem> items) {

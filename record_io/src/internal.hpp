@@ -41,11 +41,6 @@ struct FreeReadOutcome {
 
 FreeReadOutcome read_free_values(InputFile& file, std::span<const InItem> items);
 
-// The short route of a free-format read of one real: when the next record
-// holds a real in its short form first (after blanks), stores it, takes the
-// record and returns true; otherwise takes nothing and returns false.
-bool read_lone_real(InputFile& file, float& value);
-
 // As decode_fixed_texts, for a record whose 16 following bytes can be read,
 // as every record an InputFile hands out: fields are read where they stand.
 void decode_text_row(std::string_view record, const Layout& layout, std::span<char> items, std::size_t item_length);

@@ -2,7 +2,6 @@
 // records, end of input; and the layout of a free-format output record.
 #include <gtest/gtest.h>
 
-#include <bit>
 #include <cmath>
 #include <string>
 #include <vector>
@@ -57,31 +56,6 @@ TEST(FreeInput, Separators) {
 }
 
 // Each read starts at a new record; whatever followed the last value is gone.
-// A read of one real takes a short route when the real stands first on its
-// record; it must read what the full route reads, record by record, however
-// the records look.
-TEST(FreeInput, OneRealAtATimeAsTheFullRoute) {
-  const std::string text =
-      "1.5\n  2.25\n\t-3e2 9\n4,5\n6/\n\n\n  7.5  \n1e-50\nNaN\n-inf x\n"
-      "1.00000000000000000000001\n0.1\n  \n/\n+5\n.5\n5.\n,7\n2.505847e-04\n1.5";
-  InputFile short_route = InputFile::from_text("amplitudes", text);
-  InputFile full_route = InputFile::from_text("amplitudes", text);
-  for (int read = 1;; ++read) {
-    SCOPED_TRACE("read " + std::to_string(read));
-    float by_short = -99.0f;
-    float by_full = -99.0f;
-    const FreeRead got = read_free(short_route, {by_short});
-    const std::vector<InItem> items{by_full};
-    const detail::FreeReadOutcome expected = read_free_values(full_route, items);
-    ASSERT_FALSE(expected.error);
-    EXPECT_EQ(got.status, expected.read.status);
-    EXPECT_EQ(got.values_read, expected.read.values_read);
-    EXPECT_EQ(std::bit_cast<std::uint32_t>(by_short), std::bit_cast<std::uint32_t>(by_full)) << by_short;
-    EXPECT_EQ(short_route.line_number(), full_route.line_number());
-    if (got.status == ReadStatus::end_of_input) break;
-  }
-}
-
 TEST(FreeInput, ReadsStartAtTheNextRecord) {
   InputFile file = InputFile::from_text("t1", "1 2 3\n4 5\n6\n");
   std::int32_t a = 0, b = 0;

@@ -294,9 +294,6 @@ class InputFile {
   // file, and the 16 bytes after its end can be read, whatever they hold, so
   // that fields are moved 16 bytes at a time. nullopt at the end of the file.
   std::optional<std::string_view> next_record();
-  // Gives back the record just taken by next_record, so that the next call
-  // takes it again (and the line number is as before).
-  void put_back_record() noexcept;
   // Whether a further record exists, without taking it.
   bool has_more_records();
   // Whether every record left holds only blanks and tabs (or none is left).
@@ -317,7 +314,6 @@ class InputFile {
   detail::ByteBuffer buffer_;  // kMoveSlack bytes past what is filled, blanks after the last byte read
   std::size_t begin_ = 0;  // first unread byte
   std::size_t end_ = 0;    // one past the last byte read from the file
-  std::size_t record_begin_ = 0;  // first byte of the record last taken
   long line_number_ = 0;
 };
 

@@ -20,9 +20,13 @@ constexpr std::size_t kFieldLength = 20;  // characters held per column; every c
 
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
   using namespace record_io;
-  begin_run("colspace");
+  begin_run({.name = "colspace",
+             .purpose = "Separates the thirteen columns of a fixed-column table by one blank.",
+             .reads = "varios.dat",
+             .writes = "salida_varios.dat"},
+            argc, argv);
 
   // The same thirteen widths, packed on input and one blank apart on output.
   const Layout packed_line{"(A8,A5,A6,A3,A6,A4,A6,A7,A7,A3,A4,A5,A5)"};

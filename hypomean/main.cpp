@@ -28,9 +28,13 @@ struct LocationRecord {
 
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
   using namespace record_io;
-  begin_run("hypomean");
+  begin_run({.name = "hypomean",
+             .purpose = "Averages up to ten repeated location results into one line of means and errors.",
+             .reads = "t1",
+             .writes = "res.dat; the location records read and their count on standard output"},
+            argc, argv);
 
   const Layout result_line{"(8(F8.3,1x),6(I4,1x))"};
 

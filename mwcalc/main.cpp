@@ -33,9 +33,13 @@ constexpr float kMagnitudeOffset = 10.73f;
 
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
   using namespace record_io;
-  begin_run("mwcalc");
+  begin_run({.name = "mwcalc",
+             .purpose = "Computes the seismic moment and the moment magnitude from a spectral plateau level.",
+             .reads = "epi.dat, t1.promedio",
+             .writes = "mw.dat; the level, Omega0, Mo and Mw on standard output"},
+            argc, argv);
 
   const Layout magnitude_line{"(F3.1)"};
 

@@ -52,9 +52,13 @@ SpectrumTables& spectrum_tables() {
 
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
   using namespace record_io;
-  begin_run("pathfix");
+  begin_run({.name = "pathfix",
+             .purpose = "Corrects an amplitude spectrum for geometric spreading and anelastic attenuation.",
+             .reads = "infile, t1dhp",
+             .writes = "oufile; the first frequency on standard output"},
+            argc, argv);
 
   InputFile spectrum = open_input("infile");
   OutputFile corrected = open_output("oufile");

@@ -28,9 +28,13 @@ struct PickRecord {
 
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
   using namespace record_io;
-  begin_run("pickpair");
+  begin_run({.name = "pickpair",
+             .purpose = "Pairs the phase picks of a pick list into phase cards.",
+             .reads = "elocate.dat",
+             .writes = "fases.dat; a line per pick examined, and per later pick found, on standard output"},
+            argc, argv);
 
   const Layout pick_line{"(A4,8x,A2,1x,A2,1x,A2,1x,A2,1x,A2,1x,F6.3,                   10x,A1,1x,A1,9X,I1,1X,A1)"};
   const Layout p_card{"(A4,A1,A1,A1,I1,1x,5A2,F5.2)"};

@@ -24,9 +24,13 @@ constexpr std::string_view kTextAfterElevation{"0.0     0.00  0.00  0.00  0.00 0
 
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
   using namespace record_io;
-  begin_run("stalist");
+  begin_run({.name = "stalist",
+             .purpose = "Converts a list of station coordinates into fixed-column station lines.",
+             .reads = "tempo2.dat",
+             .writes = "estaciones_2.txt"},
+            argc, argv);
 
   const Layout station_line{"(A4,A11,I2,F8.4,1X,I3,F8.4,1X,I4,A43)"};
 

@@ -217,6 +217,30 @@ void begin_run(std::string_view program_name) {
   }
 }
 
+namespace {
+
+void print_and_exit(std::initializer_list<std::string_view> lines) {
+  for (const std::string_view line : lines) write_record(standard_output(), line);
+  close_file(standard_output());
+  std::exit(kExitSuccess);
+}
+
+}  // namespace
+
+void begin_run(const ProgramDescription& program, int argc, const char* const* argv) {
+  begin_run(program.name);
+  if (argc != 2) return;
+  const std::string_view argument = argv[1];
+  const std::string name(program.name);
+  if (argument == "--version") print_and_exit({name + " (seismic-toolkit) " + TOOLKIT_VERSION});
+  if (argument == "--help" || argument == "-h")
+    print_and_exit({"usage: " + name + " [--help | --version]", program.purpose, "",
+                    "Run it in the working directory that holds its input files; every file",
+                    "name is fixed. Any argument but --help, -h or --version is ignored.",
+                    "  reads:  " + std::string(program.reads), "  writes: " + std::string(program.writes),
+                    "Manual page: man " + name});
+}
+
 InputFile open_input(std::string_view name) {
   std::string path(name);
   const int descriptor = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
@@ -285,6 +309,12 @@ ReadStatus read_fixed_texts(InputFile& file, const Layout& layout, std::span<cha
 void write_fixed_texts(OutputFile& file, const Layout& layout, std::string_view items, std::size_t item_length) {
   char* const record = file.record_space(layout.record_width() + detail::kMoveSlack);
   file.commit_record(encode_fixed_texts(record, layout, items, item_length));
+}
+
+void write_record(OutputFile& file, std::string_view text) {
+  char* const record = file.record_space(text.size());
+  if (!text.empty()) std::memcpy(record, text.data(), text.size());
+  file.commit_record(record + text.size());
 }
 
 void write_free(OutputFile& file, std::initializer_list<OutItem> items) {

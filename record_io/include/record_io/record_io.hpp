@@ -359,6 +359,26 @@ class OutputFile {
 // exception flags, so that the note at the end speaks of this run only.
 void begin_run(std::string_view program_name);
 
+// What a program tells a user who asks for --help.
+struct ProgramDescription {
+  std::string_view name;     // "pickpair"
+  std::string_view purpose;  // one sentence: "Pairs the phase picks of a pick list into phase cards."
+  std::string_view reads;    // its input files: "elocate.dat"
+  std::string_view writes;   // its outputs: "fases.dat; a line per pick on standard output"
+};
+
+// Begins the run as begin_run(program.name) does, after a look at the
+// command line. When the only argument is --help or -h, the usage goes to
+// standard output; when it is --version, the program's name and the
+// toolkit's version ("pickpair (seismic-toolkit) 1.1.0"); either way the run
+// then ends with kExitSuccess, no file opened, created or changed. Any other
+// command line is ignored, as it always was.
+void begin_run(const ProgramDescription& program, int argc, const char* const* argv);
+
+// Writes `text` as one record, as it stands (a line of a report or a
+// picture, say): no field, no conversion.
+void write_record(OutputFile& file, std::string_view text);
+
 // Opens an existing file for reading; a missing or unreadable file (or a
 // directory) ends the run.
 InputFile open_input(std::string_view name);

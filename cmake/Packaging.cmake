@@ -54,11 +54,14 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)  # seismic-toolkit_<version>_<architectu
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS ${CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS})
 
-# The programs need the C and C++ run-time libraries only. dpkg-shlibdeps
+# Statically linked programs (optimised builds) need no run-time library.
+# Otherwise they need the C and C++ run-time libraries: dpkg-shlibdeps
 # (package dpkg-dev) derives the exact versions from the binaries; without it
 # the package states those of Debian 12, the oldest system it is built for.
 find_program(TOOLKIT_DPKG_SHLIBDEPS dpkg-shlibdeps)
-if(TOOLKIT_DPKG_SHLIBDEPS)
+if(TOOLKIT_STATIC_PROGRAMS)
+  set(CPACK_DEBIAN_PACKAGE_DEPENDS "")
+elseif(TOOLKIT_DPKG_SHLIBDEPS)
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 else()
   set(CPACK_DEBIAN_PACKAGE_DEPENDS "libc6 (>= 2.34), libgcc-s1 (>= 3.0), libstdc++6 (>= 11)")

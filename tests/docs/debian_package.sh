@@ -52,10 +52,21 @@ description=$(field Description)
 synopsis=${description%%$'\n'*}
 [ -n "$synopsis" ] && [ ${#synopsis} -le 80 ] || fail "the synopsis of the Description is empty or longer than 80 characters"
 [ "$(printf '%s\n' "$description" | wc -l)" -ge 2 ] || fail "the Description has no extended description"
+# Dependencies follow from the linking: statically linked programs need no
+# run-time library, dynamically linked ones the C and C++ libraries.
 depends=$(field Depends)
-for library in libc6 libstdc++6; do
-  [[ ", $depends" == *", $library "* ]] || fail "Depends (\"$depends\") does not name $library"
+dynamic=0
+for program in "${programs[@]}"; do
+  dpkg-deb --fsys-tarfile "$deb" | tar -xOf - "./usr/bin/$program" >"$scratch/program"
+  if readelf -d "$scratch/program" 2>/dev/null | grep -q NEEDED; then dynamic=1; fi
 done
+if [ "$dynamic" -eq 1 ]; then
+  for library in libc6 libstdc++6; do
+    [[ ", $depends" == *", $library "* ]] || fail "Depends (\"$depends\") does not name $library"
+  done
+else
+  [ -z "$depends" ] || fail "the programs are statically linked, yet Depends is \"$depends\""
+fi
 
 # Installed with dpkg into an empty root: its dependencies are not in that
 # root, so they are not checked there.

@@ -35,16 +35,14 @@ int main(int argc, char** argv) {
   InputFile varios = open_input("varios.dat");
   OutputFile salida = open_output("salida_varios.dat");
 
-  std::array<Text<kFieldLength>, kFieldCount> f{};  // one line, column by column: the thirteen items
+  TextRow<kFieldLength, kFieldCount> columns;  // the thirteen items of one line
   int converted = 0;
   while (converted < kMaxLines) {
-    if (read_fixed(varios, packed_line, f) == ReadStatus::end_of_input) break;
-    write_fixed(salida, spaced_line, f);
+    if (read_fixed(varios, packed_line, columns) == ReadStatus::end_of_input) break;
+    write_fixed(salida, spaced_line, columns);
     ++converted;
   }
-  if (converted == kMaxLines && varios.has_more_records())
-    warn(location_of(varios, kMaxLines + 1), "more than " + std::to_string(kMaxLines) + " lines; only the first " +
-                                                 std::to_string(kMaxLines) + " were converted");
+  if (converted == kMaxLines) warn_if_beyond_capacity(varios, kMaxLines, "lines", "converted");
 
   close_file(varios);
   close_file(salida);

@@ -57,9 +57,7 @@ int main(int argc, char** argv) {
     ++count;
   }
   // What follows the tenth record is never parsed; it is only noticed.
-  if (count == kMaxLocations && !locations.only_blanks_remain())
-    warn(locations.name(), "more than " + std::to_string(kMaxLocations) + " location records; only the first " +
-                               std::to_string(kMaxLocations) + " were averaged");
+  if (count == kMaxLocations) warn_if_beyond_capacity(locations, kMaxLocations, "location records", "averaged");
   close_file(locations);
 
   write_free(standard_output(), {"Promediando ", count, " datos"});

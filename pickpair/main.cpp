@@ -58,9 +58,7 @@ int main(int argc, char** argv) {
       break;
     ++count;
   }
-  if (count == kMaxPicks && picks.has_more_records())
-    warn(location_of(picks, kMaxPicks + 1),
-         "more than " + std::to_string(kMaxPicks) + " picks; only the first " + std::to_string(kMaxPicks) + " were used");
+  if (count == kMaxPicks) warn_if_beyond_capacity(picks, kMaxPicks, "picks", "used");
 
   for (int i = 0; i < count; ++i) {
     const PickRecord& pick = table[static_cast<std::size_t>(i)];

@@ -58,10 +58,7 @@ int main(int argc, char** argv) {
         {code, kTextAfterCode, lat_degrees, lat_minutes, lon_degrees, lon_minutes, elevation_m, kTextAfterElevation});
     ++count;
   }
-  // Trailing blank lines are no further entries.
-  if (count == kMaxStations && !tempo2.only_blanks_remain())
-    warn(tempo2.name(), "more than " + std::to_string(kMaxStations) + " station entries; only the first " +
-                            std::to_string(kMaxStations) + " were written");
+  if (count == kMaxStations) warn_if_beyond_capacity(tempo2, kMaxStations, "station entries", "written");
 
   close_file(tempo2);
   // "estaciones_2.txt" is written out and closed when the run finishes.

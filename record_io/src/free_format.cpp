@@ -1,24 +1,34 @@
 // Free-format records: values separated by blanks, tabs or commas on input;
 // a blank and the items at their default widths on output.
+//
+// The reader walks the bytes of the input buffer, where a line feed ends
+// each record and one more stands after the last byte read, so that it stops
+// at the end of a record and at the end of the buffer alike; at the latter it
+// reads more of the file, keeping only the value it is in the middle of.
 #include <array>
 #include <cstdint>
 #include <cstring>
 
-#include "internal.hpp"
+#include "codec.hpp"
+#include "diagnostics.hpp"
 #include "numbers.hpp"
+#include "numbers_shim.hpp"
 
-namespace record_io {
+namespace record_io::detail {
 namespace {
 
-// What a byte is to the free-format reader: part of a value, or a blank
-// (blank or tab), a comma or a slash, each of which ends an undelimited value.
-enum class ByteClass : std::uint8_t { value, blank, comma, slash };
+// What a byte is to the free-format reader: part of a value, a blank (blank
+// or tab), a comma, a slash, a line feed, or a carriage return (which ends
+// the record before a line feed, and is part of a value elsewhere).
+enum class ByteClass : std::uint8_t { value, blank, comma, slash, line_feed, carriage_return };
 
 constexpr std::array<ByteClass, 256> kByteClasses = [] {
   std::array<ByteClass, 256> classes{};
   classes[' '] = classes['\t'] = ByteClass::blank;
   classes[','] = ByteClass::comma;
   classes['/'] = ByteClass::slash;
+  classes['\n'] = ByteClass::line_feed;
+  classes['\r'] = ByteClass::carriage_return;
   return classes;
 }();
 
@@ -26,145 +36,216 @@ ByteClass class_of(char c) { return kByteClasses[static_cast<unsigned char>(c)];
 
 bool is_quote(char c) { return c == '\'' || c == '"'; }
 
-void store_text(std::span<char> item, std::string_view value) {
-  const std::size_t kept = value.size() < item.size() ? value.size() : item.size();
-  std::memcpy(item.data(), value.data(), kept);
-  std::memset(item.data() + kept, ' ', item.size() - kept);
-}
+// The reading of one value: the buffer, and where the reader stands in it.
+class ValueReader {
+ public:
+  ValueReader(InputBuffer& in, const char* at) : in_(in), at_(at) {}
+  const char* at() const { return at_; }
 
-// A value between delimiters, starting at the opening one. A doubled
-// delimiter inside stands for one; a record that ends before the closing
-// delimiter ends the value. Returns the position after the value.
-std::size_t store_quoted(std::string_view record, std::size_t start, std::span<char> item) {
-  const char quote = record[start];
-  std::size_t stored = 0;
-  std::size_t at = start + 1;
-  while (at < record.size()) {
-    char c = record[at++];
-    if (c == quote) {
-      if (at < record.size() && record[at] == quote) {
-        ++at;  // a doubled delimiter
-      } else {
-        break;
+  // Whether the byte at `p`, short of the limit, ends a value: a blank,
+  // comma, slash or the end of the record.
+  bool ends_value(const char* p) const {
+    switch (class_of(*p)) {
+      case ByteClass::value: return false;
+      case ByteClass::carriage_return: return p + 1 < in_.limit() && p[1] == '\n';
+      default: return true;
+    }
+  }
+
+  // Whether the byte at `p` is part of a value that starts at `at_`, reading
+  // more of the file when `p` reaches the limit (then `p` moves with the
+  // value); false at the end of the file.
+  bool within_value(const char*& p) {
+    for (;;) {
+      const bool at_limit = p == in_.limit() || (*p == '\r' && p + 1 == in_.limit());
+      if (!at_limit) return !ends_value(p);
+      const std::size_t offset = static_cast<std::size_t>(p - at_);
+      const bool more = in_.refill(at_);
+      p = at_ + offset;
+      if (!more) return p != in_.limit();  // a carriage return last in the file is a byte of the value
+    }
+  }
+
+  // A text between delimiters, from the opening one: a doubled delimiter
+  // stands for one; the end of the record ends it too.
+  void store_quoted(std::span<char> item) {
+    const char quote = *at_++;
+    std::size_t stored = 0;
+    for (;;) {
+      if (!within_record()) break;
+      const char c = *at_++;
+      if (c == quote) {
+        if (!within_record() || *at_ != quote) break;
+        ++at_;  // a doubled delimiter
       }
+      if (stored < item.size()) item[stored++] = c;
     }
-    if (stored < item.size()) item[stored++] = c;
+    std::memset(item.data() + stored, ' ', item.size() - stored);
   }
-  std::memset(item.data() + stored, ' ', item.size() - stored);
-  return at;
-}
 
-std::optional<FieldError> value_error(std::size_t start, std::size_t end, std::string message) {
-  return FieldError{start + 1, end, std::move(message)};
-}
-
-// Converts the undelimited value record[start, end) into a numeric item.
-std::optional<FieldError> store_number(std::string_view value, const InItem& item, std::size_t start) {
-  const std::size_t end = start + value.size();
-  if (item.kind() == ItemKind::integer) {
-    switch (detail::parse_integer(value, item.integer())) {
-      case detail::ParseStatus::ok: return std::nullopt;
-      case detail::ParseStatus::out_of_range:
-        return value_error(start, end,
-                           "integer " + quote_found(value) + " is out of range (allowed: -2147483648 to 2147483647)");
-      case detail::ParseStatus::syntax: break;
+  // A text up to the next blank, comma, slash or record end, cut to the
+  // item's length (the rest of it is passed over, not kept).
+  void store_text(std::span<char> item) {
+    std::size_t stored = 0;
+    const char* p = at_;
+    while (within_value(p)) {
+      if (stored < item.size()) item[stored++] = *p;
+      ++p;
+      if (p - at_ > 4096) at_ = p;  // the part stored need not be kept in the buffer
     }
-    return value_error(start, end, "cannot read " + quote_found(value) + " as an integer");
+    at_ = p;
+    std::memset(item.data() + stored, ' ', item.size() - stored);
   }
-  switch (detail::parse_real(value, 0, item.real())) {
-    case detail::ParseStatus::ok: return std::nullopt;
-    case detail::ParseStatus::out_of_range:
-      return value_error(start, end, "number " + quote_found(value) + " is beyond the range of a real");
-    case detail::ParseStatus::syntax: break;
+
+  // A number into an integer or real item.
+  std::optional<FieldError> store_number(const InItem& item) {
+    // The common case: the number's form ends where the value does.
+    const NumberScan scan = item.kind() == ItemKind::real ? scan_real(at_, in_.limit(), 0, item.real())
+                                                          : scan_integer(at_, in_.limit(), item.integer());
+    if (scan.status == ParseStatus::ok && scan.end > at_ && scan.end < in_.limit() && ends_value(scan.end)) {
+      note_sign(item);
+      at_ = scan.end;
+      return std::nullopt;
+    }
+    // Otherwise the whole value is taken first, then converted.
+    const char* end = at_;
+    while (within_value(end)) ++end;
+    const std::string_view value(at_, static_cast<std::size_t>(end - at_));
+    const ParseStatus status = item.kind() == ItemKind::real ? parse_real(value, 0, item.real())
+                                                             : parse_integer(value, item.integer());
+    const std::size_t first_column = in_.column_of(at_);
+    if (status == ParseStatus::ok) note_sign(item);
+    at_ = end;
+    if (status == ParseStatus::ok) return std::nullopt;
+    return FieldError{first_column, first_column + value.size() - 1, conversion_error(item.kind(), status, value)};
   }
-  return value_error(start, end, "cannot read " + quote_found(value) + " as a number");
-}
+
+ private:
+  // Whether the reader stands on a byte of the current record, reading more
+  // of the file when it stands at the limit.
+  bool within_record() {
+    for (;;) {
+      if (at_ == in_.limit()) {
+        if (!in_.refill(at_)) return false;
+        continue;
+      }
+      if (*at_ == '\n') return false;
+      if (*at_ != '\r') return true;
+      if (at_ + 1 == in_.limit()) {
+        if (!in_.refill(at_)) return true;  // a carriage return last in the file
+        continue;
+      }
+      return at_[1] != '\n';
+    }
+  }
+
+  void note_sign(const InItem& item) const {
+    if (SignedInteger* const signed_value = item.signed_integer()) {
+      signed_value->minus_sign = *at_ == '-';
+      signed_value->line = in_.line_number();
+    }
+  }
+
+  InputBuffer& in_;
+  const char* at_;
+};
 
 }  // namespace
 
-namespace detail {
-
-FreeReadOutcome read_free_values(InputFile& file, std::span<const InItem> items) {
+FreeReadOutcome read_free_values(InputBuffer& in, std::span<const InItem> items) {
+  in.note_free_format_read();
   FreeReadOutcome outcome{{ReadStatus::record, 0}, std::nullopt, 0, false};
-  std::size_t filled = 0;  // items passed, null values included
   if (items.empty()) {
-    if (!file.next_record()) outcome.read.status = ReadStatus::end_of_input;
+    if (!in.skip_record()) outcome.read.status = ReadStatus::end_of_input;
     return outcome;
   }
+  std::size_t filled = 0;  // items passed, null values included
   // A comma right after a value separates it from the next one; any other
   // comma stands for a null value, which leaves its item unchanged.
   bool after_value = false;
   for (;;) {
-    const std::optional<std::string_view> next = file.next_record();
-    if (!next) {
+    if (!in.begin_record()) {
       outcome.read.status = ReadStatus::end_of_input;
       return outcome;
     }
-    const std::string_view record = *next;
-    std::size_t at = 0;
-    while (at < record.size()) {
-      const char c = record[at];
-      const ByteClass kind = class_of(c);
-      if (kind == ByteClass::blank) {
-        ++at;
-        continue;
-      }
-      if (kind == ByteClass::slash) {
-        outcome.ended_by_slash = true;
-        return outcome;  // the rest of the record is skipped
-      }
-      if (kind == ByteClass::comma) {
-        ++at;
-        if (after_value) {
-          after_value = false;
+    const char* at = in.cursor();
+    for (bool in_record = true; in_record;) {
+      switch (class_of(*at)) {
+        case ByteClass::blank:
+          ++at;
           continue;
-        }
-        ++filled;  // a null value
-      } else {
-        const InItem& item = items[filled];
-        const std::size_t start = at;
-        // A real is read straight from the record when its short form ends
-        // where the value does; anything else goes the way of every value.
-        float quick;
-        const char* const record_end = record.data() + record.size();
-        const char* const number_end =
-            item.kind() == ItemKind::real ? scan_short_real(record.data() + start, record_end, 0, quick) : nullptr;
-        if (number_end != nullptr && (number_end == record_end || class_of(*number_end) != ByteClass::value)) {
-          item.real() = quick;
-          at = static_cast<std::size_t>(number_end - record.data());
-        } else if (item.kind() == ItemKind::text && is_quote(c)) {
-          at = store_quoted(record, start, item.text());
-        } else {
-          while (at < record.size() && class_of(record[at]) == ByteClass::value) ++at;
-          const std::string_view value = record.substr(start, at - start);
-          if (item.kind() == ItemKind::text) {
-            store_text(item.text(), value);
-          } else if (auto error = store_number(value, item, start)) {
-            outcome.error = std::move(error);
-            outcome.error_line = file.line_number();
+        case ByteClass::line_feed:
+          if (at != in.limit()) {
+            in.advance_to(at + 1);
+            in_record = false;
+          } else if (!in.refill(at)) {
+            in.advance_to(at);  // the end of the file ends the record
+            in_record = false;
+          }
+          continue;
+        case ByteClass::carriage_return:
+          if (at + 1 == in.limit() && in.refill(at)) continue;
+          if (at + 1 != in.limit() && at[1] == '\n') {
+            in.advance_to(at + 2);
+            in_record = false;
+            continue;
+          }
+          break;  // a byte of a value
+        case ByteClass::slash:
+          outcome.ended_by_slash = true;
+          in.advance_to(at);
+          in.end_record();
+          return outcome;
+        case ByteClass::comma:
+          ++at;
+          if (after_value) {
+            after_value = false;
+            continue;
+          }
+          if (++filled == items.size()) {  // a null value for the last item
+            in.advance_to(at);
+            in.end_record();
             return outcome;
           }
-        }
-        ++filled;
-        ++outcome.read.values_read;
-        after_value = true;
+          continue;
+        case ByteClass::value:
+          break;
       }
-      if (filled == items.size()) return outcome;  // the rest of the record is skipped
+      const InItem& item = items[filled];
+      ValueReader value(in, at);
+      if (item.kind() != ItemKind::text) {
+        if (auto error = value.store_number(item)) {
+          outcome.error = std::move(error);
+          outcome.error_line = in.line_number();
+          in.advance_to(value.at());
+          return outcome;
+        }
+      } else if (is_quote(*at)) {
+        value.store_quoted(item.text());
+      } else {
+        value.store_text(item.text());
+      }
+      at = value.at();
+      ++outcome.read.values_read;
+      after_value = true;
+      if (++filled == items.size()) {  // the rest of the record is skipped
+        in.advance_to(at);
+        in.end_record();
+        return outcome;
+      }
     }
   }
 }
 
-}  // namespace detail
-
 std::size_t free_record_capacity(std::span<const OutItem> items) {
   // Items are written left to right, so a real's spill past its columns is
   // overwritten by what follows it, or lies past the record's end.
-  std::size_t length = 1 + detail::kFreeRealSpill;
+  std::size_t length = 1 + kFreeRealSpill;
   for (const OutItem& item : items) {
     switch (item.kind()) {
       case ItemKind::text: length += 1 + item.text().size(); break;
-      case ItemKind::integer: length += 1 + detail::kFreeIntegerWidth; break;
-      case ItemKind::real: length += 1 + detail::kFreeRealWidth; break;
+      case ItemKind::integer: length += 1 + kFreeIntegerWidth; break;
+      case ItemKind::real: length += 1 + kFreeRealWidth; break;
     }
   }
   return length;
@@ -187,12 +268,12 @@ char* encode_free(char* out, std::span<const OutItem> items) {
         break;
       }
       case ItemKind::integer:
-        detail::format_integer(out, detail::kFreeIntegerWidth, item.integer());
-        out += detail::kFreeIntegerWidth;
+        format_integer(out, kFreeIntegerWidth, item.integer());
+        out += kFreeIntegerWidth;
         break;
       case ItemKind::real:
-        detail::format_free_real(out, item.real());
-        out += detail::kFreeRealWidth;
+        format_free_real(out, item.real());
+        out += kFreeRealWidth;
         break;
     }
   }
@@ -206,4 +287,4 @@ void encode_free(std::string& out, std::span<const OutItem> items) {
   out.resize(static_cast<std::size_t>(end - out.data()));
 }
 
-}  // namespace record_io
+}  // namespace record_io::detail

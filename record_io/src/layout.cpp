@@ -1,12 +1,13 @@
 // Layout strings: "(A4,8x,5A2,F6.3,8(F8.3,1x))" parsed once into a flat list
 // of descriptors, repeat counts and groups expanded.
-#include <algorithm>
 #include <string>
 
-#include "internal.hpp"
-#include "record_io/record_io.hpp"
+#include "codec.hpp"
+#include "diagnostics.hpp"
+#include "text_rows.hpp"
 
 namespace record_io {
+namespace detail {
 namespace {
 
 class LayoutParser {
@@ -14,7 +15,8 @@ class LayoutParser {
   explicit LayoutParser(std::string_view text) : text_(text) {}
 
   bool parse(std::vector<Descriptor>& out, std::string& why) {
-    if (!expect('(') || !parse_list(out, 1)) {
+    std::size_t columns = 0;
+    if (!expect('(') || !parse_list(out, columns, 1)) {
       why = std::move(error_);
       return false;
     }
@@ -68,45 +70,47 @@ class LayoutParser {
     return true;
   }
 
-  bool append(std::vector<Descriptor>& out, const std::vector<Descriptor>& items, std::uint32_t times) {
+  // Appends `times` copies of `items`, which take `items_columns` columns,
+  // to `out`, which takes `columns` columns so far.
+  bool append(std::vector<Descriptor>& out, std::size_t& columns, const std::vector<Descriptor>& items,
+              std::size_t items_columns, std::uint32_t times) {
     if (out.size() + items.size() * times > kMaxDescriptors)
       return fail("more than " + std::to_string(kMaxDescriptors) + " fields after expanding repeat counts");
-    for (std::uint32_t i = 0; i < times; ++i) {
-      for (const Descriptor& d : items) {
-        columns_ += d.width;
-        if (columns_ > kMaxLayoutColumns)
-          return fail("more than " + std::to_string(kMaxLayoutColumns) + " columns in all");
-        out.push_back(d);
-      }
-    }
+    if (columns + items_columns * times > kMaxLayoutColumns)
+      return fail("more than " + std::to_string(kMaxLayoutColumns) + " columns in all");
+    for (std::uint32_t i = 0; i < times; ++i) out.insert(out.end(), items.begin(), items.end());
+    columns += items_columns * times;
     return true;
   }
 
-  // items separated by commas, up to and including the closing parenthesis
-  bool parse_list(std::vector<Descriptor>& out, int depth) {
+  // items separated by commas, up to and including the closing parenthesis;
+  // `columns` counts the columns of the list
+  bool parse_list(std::vector<Descriptor>& out, std::size_t& columns, int depth) {
     if (depth > kMaxGroupDepth) return fail("groups nested more than " + std::to_string(kMaxGroupDepth) + " deep");
     for (;;) {
-      if (!parse_item(out, depth)) return false;
+      if (!parse_item(out, columns, depth)) return false;
       if (peek() != ',') return expect(')');
       ++position_;
     }
   }
 
-  bool parse_item(std::vector<Descriptor>& out, int depth) {
+  bool parse_item(std::vector<Descriptor>& out, std::size_t& columns, int depth) {
     std::uint32_t count = 1;
     const bool counted = is_digit(peek());
     if (counted && !number(count, 1, kMaxRepeatCount, "a repeat count")) return false;
     const char letter = peek();
-    std::vector<Descriptor> items;
     switch (letter) {
-      case '(':
+      case '(': {
         ++position_;
-        if (!parse_list(items, depth + 1)) return false;
-        return append(out, items, count);
+        std::vector<Descriptor> items;
+        std::size_t items_columns = 0;
+        if (!parse_list(items, items_columns, depth + 1)) return false;
+        return append(out, columns, items, items_columns, count);
+      }
       case 'X':
         if (!counted) return fail("X needs a count of columns, as in 1X");
         ++position_;
-        return append(out, {{Descriptor::Kind::skip, count, 0}}, 1);
+        return append(out, columns, {{Descriptor::Kind::skip, count, 0}}, count, 1);
       case 'A':
       case 'I':
       case 'F': {
@@ -123,7 +127,7 @@ class LayoutParser {
             return fail("the number of decimals (" + std::to_string(d.decimals) + ") is larger than the field width (" +
                         std::to_string(d.width) + ")");
         }
-        return append(out, {d}, count);
+        return append(out, columns, {d}, d.width, count);
       }
       case '\0':
         return fail("the layout ends before its closing parenthesis");
@@ -138,44 +142,61 @@ class LayoutParser {
 
   std::string_view text_;
   std::size_t position_ = 0;
-  std::size_t columns_ = 0;
   std::string error_;
 };
 
+ItemKind item_kind(Descriptor::Kind kind) {
+  switch (kind) {
+    case Descriptor::Kind::text: return ItemKind::text;
+    case Descriptor::Kind::integer: return ItemKind::integer;
+    case Descriptor::Kind::real: break;
+    case Descriptor::Kind::skip: internal_error("a blank (X) field converts no item");
+  }
+  return ItemKind::real;
+}
+
 }  // namespace
 
-std::optional<Layout> Layout::parse(std::string_view text, std::string* why) {
-  Layout layout;
+std::optional<Layout> LayoutData::parse(std::string_view text, std::string* why) {
+  auto data = std::shared_ptr<LayoutData>(new LayoutData);
   std::string reason;
-  if (!LayoutParser(text).parse(layout.descriptors_, reason)) {
+  if (!LayoutParser(text).parse(data->descriptors_, reason)) {
     if (why != nullptr) *why = std::move(reason);
     return std::nullopt;
   }
-  layout.text_ = std::string(text);
+  data->text_ = std::string(text);
   std::uint32_t column = 0;
-  std::uint32_t gap = 0;  // X columns since the last field
-  for (const Descriptor& d : layout.descriptors_) {
-    if (d.kind == Descriptor::Kind::text && !layout.has_numeric_fields_) {
-      ++layout.leading_text_fields_;
-      layout.widest_leading_text_ = std::max(layout.widest_leading_text_, d.width);
-      layout.widest_leading_gap_ = std::max(layout.widest_leading_gap_, gap);
-    }
-    gap = d.kind == Descriptor::Kind::skip ? gap + d.width : 0;
+  bool numeric_seen = false;
+  for (const Descriptor& d : data->descriptors_) {
     if (d.kind != Descriptor::Kind::skip) {
-      layout.fields_.push_back({d.kind, d.width, d.decimals, column});
-      if (d.kind != Descriptor::Kind::text) layout.has_numeric_fields_ = true;
+      data->fields_.push_back({item_kind(d.kind), d.width, d.decimals, column});
+      numeric_seen = numeric_seen || d.kind != Descriptor::Kind::text;
+      if (!numeric_seen) ++data->leading_text_fields_;
     }
     column += d.width;
   }
-  if (!layout.fields_.empty()) layout.record_width_ = layout.fields_.back().column + layout.fields_.back().width;
-  return layout;
+  if (!data->fields_.empty()) data->record_width_ = data->fields_.back().column + data->fields_.back().width;
+  return Layout(std::move(data));
 }
+
+LayoutData::LayoutData() {
+  static std::uint64_t layouts_made = 0;
+  id_ = ++layouts_made;
+}
+
+LayoutData::~LayoutData() = default;
+
+}  // namespace detail
+
+Layout::Layout(std::shared_ptr<const detail::LayoutData> data) noexcept : data_(std::move(data)) {}
 
 Layout::Layout(std::string_view text) {
   std::string why;
-  std::optional<Layout> parsed = parse(text, &why);
+  std::optional<Layout> parsed = detail::LayoutData::parse(text, &why);
   if (!parsed) detail::internal_error("malformed layout \"" + std::string(text) + "\": " + why);
-  *this = std::move(*parsed);
+  data_ = std::move(parsed->data_);
 }
+
+std::string_view Layout::text() const noexcept { return data_->text(); }
 
 }  // namespace record_io

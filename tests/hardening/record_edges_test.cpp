@@ -11,32 +11,38 @@
 #include <string_view>
 #include <vector>
 
-#include "internal.hpp"
+#include "codec.hpp"
 #include "record_io/record_io.hpp"
 
 namespace record_io {
 namespace {
 
+using detail::decode_fixed;
+using detail::encode_fixed;
+using detail::InputBuffer;
+
 TEST(RecordEdges, EmptyTextFromMemory) {
-  InputFile file = InputFile::from_text("empty", "");
-  EXPECT_FALSE(file.has_more_records());
-  EXPECT_FALSE(file.next_record().has_value());
-  EXPECT_TRUE(file.only_blanks_remain());
+  InputFile file = InputBuffer::from_text("empty", "");
+  InputBuffer& buffer = InputBuffer::of(file);
+  EXPECT_FALSE(buffer.has_more_records());
+  EXPECT_FALSE(buffer.next_record(100).has_value());
+  EXPECT_TRUE(buffer.only_blanks_remain());
+  EXPECT_FALSE(buffer.begin_record());
   EXPECT_EQ(file.line_number(), 0);
 }
 
 TEST(RecordEdges, FreeReadOfEmptyTextFromMemory) {
-  InputFile file = InputFile::from_text("empty", "");
+  InputFile file = InputBuffer::from_text("empty", "");
   float value = 7.0f;
   const InItem items[] = {value};
-  const detail::FreeReadOutcome outcome = detail::read_free_values(file, items);
+  const detail::FreeReadOutcome outcome = detail::read_free_values(InputBuffer::of(file), items);
   EXPECT_EQ(outcome.read.status, ReadStatus::end_of_input);
   EXPECT_EQ(outcome.read.values_read, 0u);
   EXPECT_FALSE(outcome.error.has_value());
   EXPECT_EQ(value, 7.0f);
   // With no items a read takes one record, and there is none.
-  InputFile again = InputFile::from_text("empty", "");
-  EXPECT_EQ(detail::read_free_values(again, {}).read.status, ReadStatus::end_of_input);
+  InputFile again = InputBuffer::from_text("empty", "");
+  EXPECT_EQ(detail::read_free_values(InputBuffer::of(again), {}).read.status, ReadStatus::end_of_input);
 }
 
 // A record of no bytes, given as a default string view (no storage at all),

@@ -131,7 +131,7 @@ const Case kCases[] = {
     // The eleventh line is never parsed: words there cause no failure.
     {"TenRecordsThenMore", t1_of(ten_locations()) + "this is not a location\n1 2 3\n",
      echoes(ten_locations()) + count_line("10"), kTenResult,
-     "hypomean: t1: warning: more than 10 location records; only the first 10 were averaged\n"},
+     "hypomean: t1:11: warning: more than 10 location records; only the first 10 were averaged\n"},
     {"TenRecordsThenBlankLines", t1_of(ten_locations()) + "\n   \n\t\n", echoes(ten_locations()) + count_line("10"),
      kTenResult, ""},
     // Values after the tenth on the tenth line are not a further record.

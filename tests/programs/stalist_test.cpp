@@ -130,7 +130,7 @@ std::string lines_for(int count) {
 }
 
 const std::string kTooMany =
-    "stalist: tempo2.dat: warning: more than 100 station entries; only the first 100 were written\n";
+    "stalist: tempo2.dat:101: warning: more than 100 station entries; only the first 100 were written\n";
 
 struct ManyCase {
   const char* name;

@@ -2,15 +2,23 @@
 // the columns of one record.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <string>
 #include <vector>
 
+#include "codec.hpp"
+#include "program_run.hpp"
 #include "record_io/record_io.hpp"
 
 namespace record_io {
 namespace {
+
+using detail::decode_fixed;
+using detail::encode_fixed;
+using detail::FieldError;
+using detail::LayoutData;
 
 std::string encoded(const char* layout, std::initializer_list<OutItem> items) {
   std::string out;
@@ -72,7 +80,7 @@ TEST(FixedInput, BadDataNamesColumnsAndText) {
     const Layout layout(c.layout);
     float real = 0.0f;
     std::int32_t integer = 0;
-    const bool wants_integer = layout.descriptors().back().kind == Descriptor::Kind::integer;
+    const bool wants_integer = LayoutData::of(layout).fields().back().kind == ItemKind::integer;
     const std::vector<InItem> items{wants_integer ? InItem(integer) : InItem(real)};
     const std::optional<FieldError> error = decode_fixed(c.record, layout, items);
     ASSERT_TRUE(error) << c.record;
@@ -130,12 +138,13 @@ TEST(FixedInput, PickLineLayout) {
   EXPECT_EQ(weight, 0);
 }
 
-// Items that run out stop the read at the next data field.
+// Items that run out stop the read at the next data field: the second
+// field is not converted, so what it holds cannot fail the read.
 TEST(FixedInput, FewerItemsThanFields) {
-  float a = 0, b = 7;
+  float a = 0;
   EXPECT_FALSE(decode_fixed(" 1.5 xx", Layout("(F4.1,1X,F2.0)"), std::vector<InItem>{a}));
   EXPECT_EQ(a, 1.5f);
-  EXPECT_EQ(b, 7.0f);
+  EXPECT_TRUE(decode_fixed(" 1.5 xx", Layout("(F4.1,1X,F2.0)"), std::vector<InItem>{a, a}));
 }
 
 TEST(FixedOutput, Records) {
@@ -170,8 +179,8 @@ TEST(FixedOutput, StationLine) {
 }
 
 // A row of texts of one length (the columns of a table line) reads and
-// writes exactly as the same texts named one by one, whichever way the row
-// is moved: 16 bytes at a time or field by field.
+// writes exactly as the same texts named one by one, from one layout to
+// another, for records shorter and longer than the fields.
 TEST(FixedTextRows, SameAsItemByItem) {
   const char* const layouts[] = {
       "(A8,A5,A6,A3,A6,A4,A6,A7,A7,A3,A4,A5,A5)",
@@ -179,6 +188,8 @@ TEST(FixedTextRows, SameAsItemByItem) {
       "(20X,A3,17X,A16,A1)",  // blank runs wider than 16 columns
       "(A17,A2)",             // a field wider than 16 columns
       "(3X,A16,A16,2X)",
+      "(A3,10X,10X,A3)",      // runs of X fields in a row
+      "(A3,2(9X),A3)",
       "(A4,I3,A2)",           // one text before a number: rows of one item
   };
   const std::size_t item_lengths[] = {1, 5, 15, 16, 20, 32, 33};
@@ -186,67 +197,68 @@ TEST(FixedTextRows, SameAsItemByItem) {
   for (int i = 0; i < 120; ++i) long_line += static_cast<char>(i % 2 == 0 ? 'a' + i % 26 : 0x80 + i);
   const std::string records[] = {"", "short", long_line.substr(0, 69), long_line.substr(0, 70), long_line};
 
-  for (const char* text : layouts) {
-    const Layout layout(text);
-    for (std::size_t count = 1; count <= layout.leading_text_fields(); ++count) {
-      for (const std::size_t length : item_lengths) {
-        for (const std::string& record : records) {
-          SCOPED_TRACE(std::string(text) + " items " + std::to_string(count) + " of " + std::to_string(length) +
-                       " record of " + std::to_string(record.size()));
-          std::vector<char> by_item(count * length, '#');
-          std::vector<InItem> in_items;
-          for (std::size_t i = 0; i < count; ++i) in_items.emplace_back(std::span<char>(&by_item[i * length], length));
-          ASSERT_FALSE(decode_fixed(record, layout, in_items));
+  for (const char* source_text : layouts) {
+    const Layout source(source_text);
+    for (const char* target_text : layouts) {
+      const Layout target(target_text);
+      const std::size_t most = std::min(LayoutData::of(source).leading_text_fields(),
+                                        LayoutData::of(target).leading_text_fields());
+      for (std::size_t count = 1; count <= most; ++count) {
+        for (const std::size_t length : item_lengths) {
+          for (const std::string& record : records) {
+            SCOPED_TRACE(std::string(source_text) + " to " + target_text + ", items " + std::to_string(count) +
+                         " of " + std::to_string(length) + ", record of " + std::to_string(record.size()));
+            std::vector<char> by_item(count * length, '#');
+            std::vector<InItem> in_items;
+            std::vector<OutItem> out_items;
+            for (std::size_t i = 0; i < count; ++i) {
+              in_items.emplace_back(std::span<char>(&by_item[i * length], length));
+              out_items.emplace_back(std::string_view(&by_item[i * length], length));
+            }
+            ASSERT_FALSE(decode_fixed(record, source, in_items));
+            std::string expected;
+            encode_fixed(expected, target, out_items);
 
-          std::vector<char> row(count * length, '#');
-          decode_fixed_texts(record, layout, row, length);
-          EXPECT_EQ(std::string(row.begin(), row.end()), std::string(by_item.begin(), by_item.end()));
-
-          // From a file, where the record is read where it stands.
-          InputFile file = InputFile::from_text("table", record);
-          std::vector<char> read_row(count * length, '#');
-          const ReadStatus status = read_fixed_texts(file, layout, read_row, length);
-          EXPECT_EQ(status, record.empty() ? ReadStatus::end_of_input : ReadStatus::record);
-          if (!record.empty()) {
-            EXPECT_EQ(read_row, by_item);
+            std::vector<char> row(count * length, '#');
+            detail::decode_text_row(record, source, length, count, row.data());
+            EXPECT_EQ(row, by_item);
+            EXPECT_EQ(detail::encode_text_row(source, record, target, length, count), expected);
           }
-
-          std::vector<OutItem> out_items;
-          for (std::size_t i = 0; i < count; ++i) out_items.emplace_back(std::string_view(&by_item[i * length], length));
-          std::string expected;
-          encode_fixed(expected, layout, out_items);
-          std::vector<char> out(layout.record_width() + 16, '#');
-          char* const end = encode_fixed_texts(out.data(), layout, std::string_view(by_item.data(), by_item.size()),
-                                               length);
-          EXPECT_EQ(std::string(out.data(), end), expected);
         }
       }
     }
   }
 }
 
-TEST(FixedTextRows, ArrayOfTexts) {
+// The row read from a file and written to one, as colspace moves its lines.
+TEST(FixedTextRows, FromFileToFile) {
+  toolkit_test::WorkDir dir;
   const Layout packed("(A2,A3)");
   const Layout spaced("(A2,1X,A3)");
-  InputFile file = InputFile::from_text("table", "abcde\nxy");
-  std::array<Text<4>, 2> row{};
-  ASSERT_EQ(read_fixed(file, packed, row), ReadStatus::record);
-  EXPECT_EQ(std::string(row[0].data(), 8), "ab  cde ");
-  ASSERT_EQ(read_fixed(file, packed, row), ReadStatus::record);
-  EXPECT_EQ(std::string(row[0].data(), 8), "xy      ");
-  EXPECT_EQ(read_fixed(file, packed, row), ReadStatus::end_of_input);
-  std::string out(spaced.record_width() + 16, '#');
-  char* const end = encode_fixed_texts(out.data(), spaced, std::string_view(row[0].data(), 8), 4);
-  EXPECT_EQ(std::string(out.data(), end), "xy    ");
+  dir.write("table", "abcde\nxy\n" + std::string(100000, 'z') + "\n");
+  InputFile table = open_input(dir.file("table").string());
+  OutputFile out = open_output(dir.file("out").string());
+  TextRow<4, 2> row;
+  ASSERT_EQ(read_fixed(table, packed, row), ReadStatus::record);
+  EXPECT_EQ(std::string(row[0].data(), 4) + std::string(row[1].data(), 4), "ab  cde ");
+  write_fixed(out, spaced, row);
+  ASSERT_EQ(read_fixed(table, packed, row), ReadStatus::record);
+  EXPECT_EQ(std::string(row[1].data(), 4), "    ");
+  write_fixed(out, spaced, row);
+  ASSERT_EQ(read_fixed(table, packed, row), ReadStatus::record);  // a line far longer than its fields
+  write_fixed(out, spaced, row);
+  EXPECT_EQ(read_fixed(table, packed, row), ReadStatus::end_of_input);
+  close_file(out);
+  EXPECT_EQ(dir.read("out"), "ab cde\nxy    \nzz zzz\n");  // a field's own blanks are written
 }
 
 TEST(FixedTextRowsDeathTest, TextsForANumberField) {
   EXPECT_DEATH(
       {
         std::vector<char> row(8, ' ');
-        decode_fixed_texts("abcdefg", Layout("(A4,I3)"), row, 4);
+        detail::decode_text_row("abcdefg", Layout("(A4,I3)"), 4, 2, row.data());
       },
-      "an integer \\(I\\) field");
+      "a number field");
 }
 
 }  // namespace

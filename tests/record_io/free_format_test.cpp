@@ -6,13 +6,18 @@
 #include <string>
 #include <vector>
 
-#include "internal.hpp"
+#include "codec.hpp"
+#include "program_run.hpp"
 #include "record_io/record_io.hpp"
 
 namespace record_io {
 namespace {
 
-using detail::read_free_values;
+using detail::InputBuffer;
+
+detail::FreeReadOutcome read_free_values(InputFile& file, std::span<const InItem> items) {
+  return detail::read_free_values(InputBuffer::of(file), items);
+}
 
 std::string text_of(std::span<const char> text) { return {text.data(), text.size()}; }
 
@@ -39,25 +44,23 @@ TEST(FreeInput, Separators) {
       "1.25E1 -3.25 8 1D2 +1 2 3 4 5 6\n",
   };
   for (const char* input : inputs) {
-    InputFile file = InputFile::from_text("t1", input);
+    InputFile file = InputBuffer::from_text("t1", input);
     Location location;
     const auto items = location.items();
     const auto outcome = read_free_values(file, items);
     ASSERT_FALSE(outcome.error) << input;
     EXPECT_EQ(outcome.read.status, ReadStatus::record) << input;
     EXPECT_EQ(outcome.read.values_read, 10u);
-    EXPECT_EQ(location.reals[0], 12.5f) << input;
-    EXPECT_EQ(location.reals[1], -3.25f) << input;
-    EXPECT_EQ(location.reals[3], 100.0f) << input;
-    EXPECT_EQ(location.integers[0], 1) << input;
-    EXPECT_EQ(location.integers[5], 6) << input;
-    EXPECT_FALSE(file.has_more_records()) << input;
+    const float reals[4] = {12.5f, -3.25f, 8.0f, 100.0f};
+    for (int k = 0; k < 4; ++k) EXPECT_EQ(location.reals[k], reals[k]) << input << " real " << k;
+    for (int k = 0; k < 6; ++k) EXPECT_EQ(location.integers[k], k + 1) << input << " integer " << k;
+    EXPECT_FALSE(InputBuffer::of(file).has_more_records()) << input;
   }
 }
 
 // Each read starts at a new record; whatever followed the last value is gone.
 TEST(FreeInput, ReadsStartAtTheNextRecord) {
-  InputFile file = InputFile::from_text("t1", "1 2 3\n4 5\n6\n");
+  InputFile file = InputBuffer::from_text("t1", "1 2 3\n4 5\n6\n");
   std::int32_t a = 0, b = 0;
   ASSERT_EQ(read_free_values(file, std::vector<InItem>{a}).read.status, ReadStatus::record);
   EXPECT_EQ(a, 1);
@@ -70,7 +73,7 @@ TEST(FreeInput, ReadsStartAtTheNextRecord) {
 }
 
 TEST(FreeInput, NoItemsConsumeExactlyOneRecord) {
-  InputFile file = InputFile::from_text("infile", "0 0.5 3\n\n1.0\n");
+  InputFile file = InputBuffer::from_text("infile", "0 0.5 3\n\n1.0\n");
   float h = 0, step = 0, amplitude = 0;
   std::int32_t count = 0;
   ASSERT_EQ(read_free_values(file, std::vector<InItem>{h, step, count}).read.status, ReadStatus::record);
@@ -81,7 +84,7 @@ TEST(FreeInput, NoItemsConsumeExactlyOneRecord) {
 }
 
 TEST(FreeInput, SlashEndsTheRead) {
-  InputFile file = InputFile::from_text("t1", "1.5 2.5 / 9 9 9\n7 8\n");
+  InputFile file = InputBuffer::from_text("t1", "1.5 2.5 / 9 9 9\n7 8\n");
   Location location;
   const auto items = location.items();
   const auto outcome = read_free_values(file, items);
@@ -97,7 +100,7 @@ TEST(FreeInput, SlashEndsTheRead) {
 
 // A comma that does not follow a value is a null value: its item keeps what it had.
 TEST(FreeInput, NullValuesBetweenCommas) {
-  InputFile file = InputFile::from_text("t", "1,,3\n,5 , , 7\n");
+  InputFile file = InputBuffer::from_text("t", "1,,3\n,5 , , 7\n");
   std::int32_t a = -1, b = -1, c = -1;
   ASSERT_EQ(read_free_values(file, std::vector<InItem>{a, b, c}).read.status, ReadStatus::record);
   EXPECT_EQ(a, 1);
@@ -121,7 +124,7 @@ TEST(FreeInput, CharacterValues) {
       {"MAD\n1\n", "MAD "},
   };
   for (const auto& [input, expected] : cases) {
-    InputFile file = InputFile::from_text("tempo2.dat", input);
+    InputFile file = InputBuffer::from_text("tempo2.dat", input);
     Text<4> code{};
     std::int32_t number = 0;
     const auto outcome = read_free_values(file, std::vector<InItem>{code, number});
@@ -147,7 +150,7 @@ TEST(FreeInput, BadValuesNameLineColumnsAndText) {
       {"'1.5' 1\n", 1, 1, 5, "cannot read \"'1.5'\" as a number"},
   };
   for (const auto& c : cases) {
-    InputFile file = InputFile::from_text("t1", c.input);
+    InputFile file = InputBuffer::from_text("t1", c.input);
     float real = 0;
     std::int32_t integer = 0;
     const auto outcome = read_free_values(file, std::vector<InItem>{real, integer});
@@ -164,7 +167,7 @@ TEST(FreeInput, EndOfInputKeepsValuesRead) {
       {"", 0}, {"\n\n  \n", 0}, {"1.5 2.5\n", 2}, {"1.5 2.5 3.5 4.5 7 8 9\n", 7},
   };
   for (const auto& [input, read] : cases) {
-    InputFile file = InputFile::from_text("t1", input);
+    InputFile file = InputBuffer::from_text("t1", input);
     Location location;
     const auto items = location.items();
     const auto outcome = read_free_values(file, items);
@@ -179,9 +182,89 @@ TEST(FreeInput, EndOfInputKeepsValuesRead) {
   }
 }
 
+// Records far longer than the buffer: values are found wherever they stand,
+// a value cut by the end of the buffer is whole, and only the values read are
+// held; a number of many digits still converts exactly.
+TEST(FreeInput, LongRecords) {
+  toolkit_test::WorkDir dir;
+  const std::string blanks(300000, ' ');
+  std::string digits(100001, '0');  // 10^100000: beyond any real
+  digits[0] = '1';
+  std::string long_zero(200002, '0');  // 0.000...1: rounds to zero
+  long_zero[1] = '.';
+  long_zero += '1';
+  dir.write("t1", blanks + "1.5" + blanks + "2\r\n" + std::string(70000, '7') + "e-69998 " + blanks + "x\n" +
+                      long_zero + " 'quoted" + std::string(3000000, 'q') + "' plain" + std::string(2000000, 'p') +
+                      " 4\n" + "last\n");
+  InputFile file = open_input(dir.file("t1").string());
+  float a = 0, b = 0;
+  std::int32_t n = 0;
+  Text<4> quoted{}, plain{};
+  ASSERT_FALSE(read_free_values(file, std::vector<InItem>{a, n}).error);
+  EXPECT_EQ(a, 1.5f);
+  EXPECT_EQ(n, 2);
+  EXPECT_EQ(file.line_number(), 1);
+  ASSERT_FALSE(read_free_values(file, std::vector<InItem>{b}).error);  // 7.77...e-69998 * 10^69999 digits
+  EXPECT_EQ(b, 77.7777778f);
+  EXPECT_EQ(file.line_number(), 2);
+  ASSERT_FALSE(read_free_values(file, std::vector<InItem>{a, quoted, plain, n}).error);
+  EXPECT_EQ(a, 0.0f);
+  EXPECT_EQ(text_of(quoted), "quot");
+  EXPECT_EQ(text_of(plain), "plai");
+  EXPECT_EQ(n, 4);
+  Text<4> last{};
+  ASSERT_FALSE(read_free_values(file, std::vector<InItem>{last}).error);
+  EXPECT_EQ(text_of(last), "last");
+  EXPECT_EQ(file.line_number(), 4);
+
+  dir.write("big", blanks + digits + " 1\n");
+  InputFile big = open_input(dir.file("big").string());
+  const auto outcome = read_free_values(big, std::vector<InItem>{a});
+  ASSERT_TRUE(outcome.error);
+  EXPECT_EQ(outcome.error->first_column, 300001u);
+  EXPECT_EQ(outcome.error->last_column, 400001u);
+  EXPECT_EQ(outcome.error->message, "number \"1000000000000000000000000000000000000000\"... (100001 bytes) is beyond the range of a real");
+}
+
+// A value longer than a reader holds is an error, not a demand on memory.
+TEST(FreeInputDeathTest, ValueOfMoreThanAMebibyte) {
+  toolkit_test::WorkDir dir;
+  dir.write("infile", "0 0.1 3\n  " + std::string(std::size_t{1} << 21, '5') + "\n");
+  const std::string name = dir.file("infile").string();
+  EXPECT_EXIT(([&] {
+                detail::begin_run("pathfix");
+                InputFile file = open_input(name);
+                float h, step, amplitude;
+                std::int32_t count;
+                read_free(file, {h, step, count});
+                read_free(file, {amplitude});
+              }()),
+              ::testing::ExitedWithCode(kExitFailure),
+              "^pathfix: .*infile:2: column 3: a value of more than 1048576 bytes \\(values are read up to 1 MiB\\)\n$");
+}
+
+// An integer read with its sign: "-0" is 0 with its minus sign kept, and the
+// line it stood on.
+TEST(FreeInput, SignedIntegers) {
+  InputFile file = InputBuffer::from_text("tempo2.dat", "ABCD -0 30.5\n-00\n 3\n");
+  Text<4> code{};
+  SignedInteger degrees, more_degrees, positive;
+  float minutes = 0;
+  ASSERT_FALSE(read_free_values(file, std::vector<InItem>{code, degrees, minutes}).error);
+  EXPECT_EQ(degrees.value, 0);
+  EXPECT_TRUE(degrees.minus_sign);
+  EXPECT_EQ(degrees.line, 1);
+  ASSERT_FALSE(read_free_values(file, std::vector<InItem>{more_degrees, positive}).error);
+  EXPECT_TRUE(more_degrees.minus_sign);
+  EXPECT_EQ(more_degrees.line, 2);
+  EXPECT_EQ(positive.value, 3);
+  EXPECT_FALSE(positive.minus_sign);
+  EXPECT_EQ(positive.line, 3);
+}
+
 std::string free_record(std::initializer_list<OutItem> items) {
   std::string out;
-  encode_free(out, items);
+  detail::encode_free(out, items);
   return out;
 }
 

@@ -4,15 +4,19 @@
 
 #include <string>
 
+#include "codec.hpp"
 #include "record_io/record_io.hpp"
 
 namespace record_io {
 namespace {
 
+using detail::Descriptor;
+using detail::LayoutData;
+
 // The descriptors written back in a compact notation: "A4 X8 F6.3".
 std::string spelled(const Layout& layout) {
   std::string text;
-  for (const Descriptor& d : layout.descriptors()) {
+  for (const Descriptor& d : LayoutData::of(layout).descriptors()) {
     if (!text.empty()) text += ' ';
     static constexpr char kLetters[] = {'A', 'I', 'F', 'X'};
     text += kLetters[static_cast<int>(d.kind)];
@@ -45,7 +49,7 @@ TEST(Layout, BlanksAndCase) {
   EXPECT_EQ(spelled(Layout("(A4,8x,A2,1x,F6.3,                   10x,A1,1x,A1,9X,I1,1X,A1)")),
             "A4 X8 A2 X1 F6.3 X10 A1 X1 A1 X9 I1 X1 A1");
   const Layout layout("(8(F8.3,1x),6(I4,1x))");
-  EXPECT_EQ(layout.data_field_count(), 14u);
+  EXPECT_EQ(LayoutData::of(layout).fields().size(), 14u);
   EXPECT_EQ(layout.text(), "(8(F8.3,1x),6(I4,1x))");
 }
 
@@ -73,16 +77,35 @@ TEST(Layout, MalformedStringsSayWhy) {
   };
   for (const auto& [text, expected] : cases) {
     std::string why;
-    EXPECT_FALSE(Layout::parse(text, &why).has_value()) << text;
+    EXPECT_FALSE(LayoutData::parse(text, &why).has_value()) << text;
     EXPECT_EQ(why, expected) << text;
   }
 }
 
+// The columns of a layout count once, however its fields are grouped.
+TEST(Layout, ColumnLimitAtItsEdge) {
+  const std::pair<const char*, bool> cases[] = {
+      {"(16(A65535))", true},     // 1,048,560 columns
+      {"(16A65535,16X)", true},   // exactly 1,048,576
+      {"(16A65535,17X)", false},  // one more
+      {"(2(8(A65535)),16X)", true},
+      {"(2(8(A65535),8X),1X)", false},
+  };
+  for (const auto& [text, accepted] : cases) {
+    std::string why;
+    EXPECT_EQ(LayoutData::parse(text, &why).has_value(), accepted) << text << ": " << why;
+    if (!accepted) {
+      EXPECT_NE(why.find("more than 1048576 columns in all"), std::string::npos) << why;
+    }
+  }
+  EXPECT_EQ(LayoutData::of(*LayoutData::parse("(16(A65535))")).record_width(), 16u * 65535u);
+}
+
 TEST(Layout, LimitsAreInclusive) {
-  EXPECT_TRUE(Layout::parse("(I128,F128.128,A65535,65535X)").has_value());
-  EXPECT_TRUE(Layout::parse("(4096A1)").has_value());
-  EXPECT_FALSE(Layout::parse("(4097A1)").has_value());
-  EXPECT_TRUE(Layout::parse("(1(1(1(1(1(1(1(A1))))))))").has_value());
+  EXPECT_TRUE(LayoutData::parse("(I128,F128.128,A65535,65535X)").has_value());
+  EXPECT_TRUE(LayoutData::parse("(4096A1)").has_value());
+  EXPECT_FALSE(LayoutData::parse("(4097A1)").has_value());
+  EXPECT_TRUE(LayoutData::parse("(1(1(1(1(1(1(1(A1))))))))").has_value());
 }
 
 }  // namespace

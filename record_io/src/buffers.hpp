@@ -1,0 +1,188 @@
+// The buffers behind input and output files.
+//
+// An input buffer holds a bounded window of its file, whatever the length of
+// its lines: a fixed-column read keeps only the columns its layout uses, a
+// free-format read only the value it is converting, and the rest of a long
+// line is passed over without being held. An output buffer gathers records
+// and writes them out in large pieces.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "record_io/record_io.hpp"
+#include "text_moves.hpp"
+
+namespace record_io::detail {
+
+// The longest value a free-format read converts (a number of a million
+// digits, a text); a longer one is an error rather than a demand on memory.
+inline constexpr std::size_t kMaxValueBytes = std::size_t{1} << 20;
+
+// Bytes of storage that are not cleared when allocated, so that the pages a
+// run never fills (most of standard output's, all but the first of a short
+// input's) are never touched.
+class ByteBuffer {
+ public:
+  ByteBuffer() = default;
+  explicit ByteBuffer(std::size_t size) : bytes_(new char[size]), size_(size) {}
+  char* data() noexcept { return bytes_.get(); }
+  const char* data() const noexcept { return bytes_.get(); }
+  std::size_t size() const noexcept { return size_; }
+
+ private:
+  std::unique_ptr<char[]> bytes_;
+  std::size_t size_ = 0;
+};
+
+class InputBuffer {
+ public:
+  static InputFile open(std::string name, int descriptor);
+  // A file read from memory instead of the disk, for tests and tools.
+  static InputFile from_text(std::string name, std::string_view text);
+  static InputBuffer& of(InputFile& file) noexcept { return *file.buffer_; }
+  static const InputBuffer& of(const InputFile& file) noexcept { return *file.buffer_; }
+
+  InputBuffer(std::string name, int descriptor);
+  InputBuffer(std::string name, std::string_view text);
+  ~InputBuffer();
+  InputBuffer(const InputBuffer&) = delete;
+  InputBuffer& operator=(const InputBuffer&) = delete;
+
+  const std::string& name() const noexcept { return name_; }
+  long line_number() const noexcept { return line_number_; }
+  void close() noexcept;
+
+  // --- Whole records, for fixed-column reads.
+
+  // Takes the next record: nullopt at the end of the file. A record longer
+  // than `held` bytes is returned cut to its first `held` bytes, and the rest
+  // of it is passed over. The view stays valid until the next call on this
+  // file, and the kMoveSlack bytes after its end can be read, whatever they
+  // hold.
+  std::optional<std::string_view> next_record(std::size_t held);
+  // Takes the next record without looking at it; false at the end of the file.
+  bool skip_record();
+  // Whether a further record exists, without taking it.
+  bool has_more_records();
+  // Whether every record left holds only blanks and tabs (or none is left);
+  // passes over the blank ones. The line after them is line_number() + 1.
+  bool only_blanks_remain();
+
+  // --- Records byte by byte, for free-format reads.
+  //
+  // The buffered bytes from `cursor()` to `limit()` are those of the current
+  // record and of the records after it, a line feed ending each record; the
+  // byte at `limit()` is a line feed that ends no record but the buffer. When
+  // the cursor reaches the limit, `refill` brings more of the file.
+
+  // Begins the next record; false at the end of the file.
+  bool begin_record();
+  const char* cursor() const noexcept { return data() + begin_; }
+  const char* limit() const noexcept { return data() + end_; }
+  void advance_to(const char* at) noexcept { begin_ = static_cast<std::size_t>(at - data()); }
+  // Whether the file has been read to its end.
+  bool at_end_of_file() const noexcept { return at_end_; }
+  // Reads more of the file after the limit, keeping the bytes from `kept` (a
+  // value cut at the limit, or the cursor) on, and points `kept` where they
+  // now stand; false when the file has no more bytes. A value of more than
+  // kMaxValueBytes ends the run.
+  bool refill(const char*& kept);
+  // Column (from 1) of `at` in the current record.
+  std::size_t column_of(const char* at) const noexcept {
+    return static_cast<std::size_t>((at - data()) - record_start_ + 1);
+  }
+  // Passes over the rest of the current record, its line end included.
+  void end_record();
+  // Whether the file is read in free format, where blank lines hold no value.
+  bool read_in_free_format() const noexcept { return read_in_free_format_; }
+  void note_free_format_read() noexcept { read_in_free_format_ = true; }
+
+ private:
+  char* data() noexcept { return buffer_.data(); }
+  const char* data() const noexcept { return buffer_.data(); }
+  std::size_t capacity() const noexcept { return buffer_.size() - kMoveSlack; }
+  // Reads more of the file behind the unread bytes from `keep` on; false at
+  // the end of the file. Grows the buffer when `keep` fills it, up to `most`.
+  bool fill(std::size_t keep, std::size_t most);
+  // Passes over the record that the last cut record left unfinished.
+  void finish_cut_record();
+  void mark_limit() noexcept;
+
+  std::string name_;
+  int descriptor_ = -1;  // -1 for a file read from memory
+  bool at_end_ = false;
+  bool cut_record_pending_ = false;  // the rest of a cut record is still to be passed over
+  bool read_in_free_format_ = false;
+  ByteBuffer buffer_;                // kMoveSlack bytes of room after its capacity
+  std::size_t begin_ = 0;            // first unread byte
+  std::size_t end_ = 0;              // one past the last byte read from the file
+  std::ptrdiff_t record_start_ = 0;  // where the current record's first byte stood, or would
+  long line_number_ = 0;
+};
+
+class OutputBuffer {
+ public:
+  static OutputFile open(std::string name, int descriptor, bool cut_at_first_record);
+  static OutputBuffer& of(OutputFile& file) noexcept { return *file.buffer_; }
+  static OutputFile& standard_output();
+
+  OutputBuffer(std::string name, int descriptor, bool cut_at_first_record);
+  ~OutputBuffer();
+  OutputBuffer(const OutputBuffer&) = delete;
+  OutputBuffer& operator=(const OutputBuffer&) = delete;
+
+  const std::string& name() const noexcept { return name_; }
+  long records_written() const noexcept { return records_written_; }
+
+  // Room for a record of at most `length` bytes; commit_record, given one
+  // past the record's last byte, completes it with its line end. A failure
+  // to write out what the buffer held ends the run.
+  char* record_space(std::size_t length) {
+    if (buffer_.size() - used_ > length && !cut_pending_) [[likely]]
+      return buffer_.data() + used_;
+    return make_room(length);
+  }
+  void commit_record(char* record_end) noexcept {
+    *record_end++ = '\n';
+    used_ = static_cast<std::size_t>(record_end - buffer_.data());
+    ++records_written_;
+  }
+
+  // Writes out the buffer. Returns false (errno set) when the system refuses.
+  bool flush() noexcept;
+  // Flushes and closes; false (errno set) on a failure.
+  bool close() noexcept;
+
+ private:
+  char* make_room(std::size_t length);
+
+  std::string name_;
+  int descriptor_;
+  bool open_ = true;
+  bool cut_pending_;
+  long records_written_ = 0;
+  ByteBuffer buffer_;  // its size is the capacity; `used_` bytes wait to be written
+  std::size_t used_ = 0;
+};
+
+// Forgets the file that the buffer `owner` held open, which can no longer be
+// overwritten while it is read.
+void forget_opened(const void* owner) noexcept;
+
+// Writes out standard output, if it has been used; a failure is left for
+// whoever writes it next.
+void flush_standard_output() noexcept;
+
+// Writes out every open output file before the run ends on a failure; a file
+// that cannot be written is named on standard error.
+void flush_outputs_before_failure() noexcept;
+
+// Closes every output file still open; a failure ends the run.
+void close_outputs();
+
+}  // namespace record_io::detail

@@ -10,10 +10,12 @@
 #include <string_view>
 #include <vector>
 
+#include "codec.hpp"
 #include "fuzz_check.hpp"
 #include "record_io/record_io.hpp"
 
-using record_io::Descriptor;
+using record_io::detail::Descriptor;
+using record_io::detail::LayoutData;
 
 namespace {
 
@@ -33,45 +35,28 @@ std::size_t text_length(std::uint32_t width, std::uint8_t mode) {
 }
 
 // The leading character fields read as one row of texts of one length, from
-// the record itself and from a file, and written back as a row: all three
-// agree with the item-by-item conversion.
+// the record itself and from a file, and written back as a row by the same
+// layout: all agree with the item-by-item conversion.
 void check_text_row(const record_io::Layout& layout, std::string_view record, std::size_t wanted,
                     std::uint8_t length_mode) {
-  const std::size_t count = std::min(wanted, layout.leading_text_fields());
+  const std::size_t count = std::min(wanted, LayoutData::of(layout).leading_text_fields());
   if (count == 0) return;
   const std::size_t length = 1 + length_mode % 40;
   std::vector<char> by_item(count * length, '?');
   std::vector<record_io::InItem> items;
   for (std::size_t i = 0; i < count; ++i) items.emplace_back(std::span<char>(by_item.data() + i * length, length));
-  fuzz::require(!record_io::decode_fixed(record, layout, items), "an error from character fields");
+  fuzz::require(!record_io::detail::decode_fixed(record, layout, items), "an error from character fields");
 
   std::vector<char> row(count * length, '#');
-  record_io::decode_fixed_texts(record, layout, row, length);
+  record_io::detail::decode_text_row(record, layout, length, count, row.data());
   fuzz::require(row == by_item, "a row of texts read other than item by item: " +
                                     fuzz::shown(std::string_view(row.data(), row.size())));
-
-  record_io::InputFile file = record_io::InputFile::from_text("fuzz", record);
-  std::vector<char> from_file(count * length, '#');
-  if (record_io::read_fixed_texts(file, layout, from_file, length) == record_io::ReadStatus::record) {
-    // the record is the file's first line, up to a line feed and a carriage return before it
-    std::string_view line = record.substr(0, record.find('\n'));
-    if (line.size() < record.size() && !line.empty() && line.back() == '\r') line.remove_suffix(1);
-    std::vector<char> expected(count * length, '?');
-    std::vector<record_io::InItem> line_items;
-    for (std::size_t i = 0; i < count; ++i)
-      line_items.emplace_back(std::span<char>(expected.data() + i * length, length));
-    fuzz::require(!record_io::decode_fixed(line, layout, line_items), "an error from character fields");
-    fuzz::require(from_file == expected, "a row of texts read from a file other than item by item");
-  }
 
   std::vector<record_io::OutItem> out;
   for (std::size_t i = 0; i < count; ++i) out.emplace_back(std::string_view(by_item.data() + i * length, length));
   std::string written;
-  record_io::encode_fixed(written, layout, out);
-  std::string row_written(layout.record_width() + 16, '#');
-  char* const end = record_io::encode_fixed_texts(row_written.data(), layout,
-                                                  std::string_view(by_item.data(), by_item.size()), length);
-  row_written.resize(static_cast<std::size_t>(end - row_written.data()));
+  record_io::detail::encode_fixed(written, layout, out);
+  const std::string row_written = record_io::detail::encode_text_row(layout, record, layout, length, count);
   fuzz::require(row_written == written, "a row of texts written as " + fuzz::shown(row_written) + ", item by item " +
                                             fuzz::shown(written));
 }
@@ -88,9 +73,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string_view layout_text(input.data(), line_end);
   const std::string_view record(input.data() + line_end + 1, input.size() - line_end - 1);
 
-  const std::optional<record_io::Layout> layout = record_io::Layout::parse(layout_text);
+  const std::optional<record_io::Layout> layout = LayoutData::parse(layout_text);
   if (!layout) return 0;
-  check_text_row(*layout, record, field_limit == 255 ? layout->data_field_count() : field_limit, length_mode);
+  check_text_row(*layout, record, field_limit == 255 ? LayoutData::of(*layout).fields().size() : field_limit, length_mode);
 
   // Storage that does not move while the items point into it.
   std::deque<std::vector<char>> texts;
@@ -99,9 +84,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::vector<record_io::InItem> items;
   std::vector<std::size_t> first_columns;  // of each data field read, counted from 1
   std::vector<std::uint32_t> widths;
-  const std::size_t wanted = field_limit == 255 ? layout->data_field_count() : field_limit;
+  const std::size_t wanted = field_limit == 255 ? LayoutData::of(*layout).fields().size() : field_limit;
   std::size_t column = 1;
-  for (const Descriptor& d : layout->descriptors()) {
+  for (const Descriptor& d : LayoutData::of(*layout).descriptors()) {
     if (d.kind != Descriptor::Kind::skip) {
       if (items.size() == wanted) break;
       first_columns.push_back(column);
@@ -126,7 +111,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     column += d.width;
   }
 
-  const std::optional<record_io::FieldError> error = record_io::decode_fixed(record, *layout, items);
+  const std::optional<record_io::detail::FieldError> error = record_io::detail::decode_fixed(record, *layout, items);
   std::size_t decoded = items.size();
   if (error) {
     // The failing field is a numeric field read by this call: its columns are the field's columns.
@@ -180,7 +165,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
   }
   std::string written;
-  record_io::encode_fixed(written, *layout, out);
+  record_io::detail::encode_fixed(written, *layout, out);
   for (std::size_t i = 0; i < items.size(); ++i) {
     if (items[i].kind() != record_io::ItemKind::integer) continue;
     const std::size_t start = first_columns[i] - 1;
@@ -191,7 +176,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const record_io::Layout integer_layout("(I" + std::to_string(widths[i]) + ")");
     std::int32_t again = 0;
     const record_io::InItem reread_items[] = {again};
-    const auto reread = record_io::decode_fixed(field, integer_layout, reread_items);
+    const auto reread = record_io::detail::decode_fixed(field, integer_layout, reread_items);
     fuzz::require(
         !reread && again == items[i].integer(),
         "integer " + std::to_string(items[i].integer()) + " written as " + fuzz::shown(field) + " does not read back");

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "fuzz_check.hpp"
-#include "internal.hpp"
+#include "codec.hpp"
 #include "record_io/record_io.hpp"
 
 namespace {
@@ -62,10 +62,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
   }
 
-  record_io::InputFile file = record_io::InputFile::from_text("fuzz.dat", text);
+  record_io::InputFile file = record_io::detail::InputBuffer::from_text("fuzz.dat", text);
+  record_io::detail::InputBuffer& buffer = record_io::detail::InputBuffer::of(file);
   long previous_line = 0;
   for (;;) {
-    const record_io::detail::FreeReadOutcome outcome = record_io::detail::read_free_values(file, items);
+    const record_io::detail::FreeReadOutcome outcome = record_io::detail::read_free_values(buffer, items);
     const long line = file.line_number();
     fuzz::require(outcome.read.values_read <= items.size(), "more values read than items");
     if (outcome.error) {
@@ -84,7 +85,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       return 0;
     }
     if (outcome.read.status == record_io::ReadStatus::end_of_input) {
-      fuzz::require(!file.has_more_records(), "end of input with records left");
+      fuzz::require(!buffer.has_more_records(), "end of input with records left");
       return 0;
     }
     // Every read that is not at the end takes at least one record.

@@ -17,6 +17,7 @@
 #include <string>
 #include <string_view>
 
+#include "codec.hpp"
 #include "fuzz_check.hpp"
 #include "numbers.hpp"
 #include "record_io/record_io.hpp"
@@ -53,7 +54,7 @@ void check_free_real(float value) {
   // The record that encode_free writes holds the same 16 columns after its blank.
   std::string record;
   const record_io::OutItem item[] = {value};
-  record_io::encode_free(record, item);
+  record_io::detail::encode_free(record, item);
   fuzz::require(record == " " + std::string(text), "encode_free of " + hex(bits) + " gives " + fuzz::shown(record));
 
   float back = 0.0f;
@@ -71,7 +72,7 @@ void check_free_real(float value) {
 void check_fixed_real(float value, std::size_t width, std::size_t decimals) {
   const auto bits = std::bit_cast<std::uint32_t>(value);
   const std::string field_name = "F" + std::to_string(width) + "." + std::to_string(decimals);
-  std::array<char, record_io::kMaxNumericWidth> form;
+  std::array<char, record_io::detail::kMaxNumericWidth> form;
   record_io::detail::format_fixed(form.data(), width, decimals, value);
   const std::string_view text(form.data(), width);
   const std::string reference =
@@ -88,7 +89,7 @@ void check_fixed_real(float value, std::size_t width, std::size_t decimals) {
     fuzz::require(std::isnan(back), field_name + ": NaN does not read back as NaN");
     return;
   }
-  std::array<char, record_io::kMaxNumericWidth> again;
+  std::array<char, record_io::detail::kMaxNumericWidth> again;
   record_io::detail::format_fixed(again.data(), width, decimals, back);
   fuzz::require(std::string_view(again.data(), width) == text,
                 field_name + " form " + fuzz::shown(text) + " of " + hex(bits) + " reads back as " +
@@ -100,7 +101,7 @@ void check_integer(std::int32_t value, std::uint32_t width) {
   const record_io::Layout layout("(I" + std::to_string(width) + ")");
   std::string record;
   const record_io::OutItem out[] = {value};
-  record_io::encode_fixed(record, layout, out);
+  record_io::detail::encode_fixed(record, layout, out);
   fuzz::require(record.size() == width, "I" + std::to_string(width) + " of " + std::to_string(value) + " gives " +
                                             std::to_string(record.size()) + " columns");
   if (all_asterisks(record)) {
@@ -110,7 +111,7 @@ void check_integer(std::int32_t value, std::uint32_t width) {
   }
   std::int32_t back = 0;
   const record_io::InItem in[] = {back};
-  const auto error = record_io::decode_fixed(record, layout, in);
+  const auto error = record_io::detail::decode_fixed(record, layout, in);
   fuzz::require(!error, "I" + std::to_string(width) + " form " + fuzz::shown(record) + " does not read");
   fuzz::require(back == value, "I" + std::to_string(width) + " form " + fuzz::shown(record) + " of " +
                                    std::to_string(value) + " reads back as " + std::to_string(back));

@@ -153,7 +153,9 @@ class OutputBuffer {
     ++records_written_;
   }
 
-  // Writes out the buffer. Returns false (errno set) when the system refuses.
+  // Writes out the buffer. Returns false (errno set) when the system refuses;
+  // a regular file then keeps the whole records that reached it, not the
+  // part of one that a full disk or a limit on its size cut.
   bool flush() noexcept;
   // Flushes and closes; false (errno set) on a failure.
   bool close() noexcept;
@@ -165,6 +167,8 @@ class OutputBuffer {
   int descriptor_;
   bool open_ = true;
   bool cut_pending_;
+  bool regular_;                 // a regular file, which can be cut back
+  std::uint64_t file_bytes_ = 0;  // bytes written to the file by this run
   long records_written_ = 0;
   ByteBuffer buffer_;  // its size is the capacity; `used_` bytes wait to be written
   std::size_t used_ = 0;

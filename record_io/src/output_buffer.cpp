@@ -42,7 +42,11 @@ OutputFile& OutputBuffer::standard_output() {
 }
 
 OutputBuffer::OutputBuffer(std::string name, int descriptor, bool cut_at_first_record)
-    : name_(std::move(name)), descriptor_(descriptor), cut_pending_(cut_at_first_record), buffer_(kBufferSize) {
+    : name_(std::move(name)),
+      descriptor_(descriptor),
+      cut_pending_(cut_at_first_record),
+      regular_(cut_at_first_record),
+      buffer_(kBufferSize) {
   open_outputs().push_back(this);
 }
 
@@ -81,6 +85,14 @@ bool OutputBuffer::flush() noexcept {
     if (count < 0) {
       if (errno == EINTR) continue;
       const int error = errno;
+      if (regular_ && written > 0) {
+        // The buffer begins with a whole record: keep up to the last line
+        // end written.
+        std::size_t whole = written;
+        while (whole > 0 && buffer_.data()[whole - 1] != '\n') --whole;
+        if (::ftruncate(descriptor_, static_cast<off_t>(file_bytes_ + whole)) == 0) written = whole;
+      }
+      file_bytes_ += written;
       std::memmove(buffer_.data(), buffer_.data() + written, used_ - written);
       used_ -= written;
       errno = error;
@@ -88,6 +100,7 @@ bool OutputBuffer::flush() noexcept {
     }
     written += static_cast<std::size_t>(count);
   }
+  file_bytes_ += written;
   used_ = 0;
   return true;
 }

@@ -50,8 +50,12 @@ std::string WorkDir::read(std::string_view name) const { return slurp(file(name)
 
 bool WorkDir::exists(std::string_view name) const { return fs::exists(fs::symlink_status(file(name))); }
 
-RunResult run_program(std::string_view program, const WorkDir& dir) {
+RunResult run_program(std::string_view program, const WorkDir& dir) { return run_program(program, dir, {}); }
+
+RunResult run_program(std::string_view program, const WorkDir& dir, const std::function<void()>& in_child,
+                      std::string_view argument) {
   const std::string executable = std::string(TOOLKIT_BIN_DIR) + "/" + std::string(program);
+  const std::string argument_text(argument);
   const std::string out_path = (dir.root_ / "stdout").string();
   const std::string err_path = (dir.root_ / "stderr").string();
   const pid_t child = ::fork();
@@ -63,7 +67,12 @@ RunResult run_program(std::string_view program, const WorkDir& dir) {
     if (in < 0 || out < 0 || err < 0 || ::dup2(in, 0) < 0 || ::dup2(out, 1) < 0 || ::dup2(err, 2) < 0 ||
         ::chdir(dir.work_.c_str()) != 0)
       ::_exit(127);
-    ::execl(executable.c_str(), executable.c_str(), static_cast<char*>(nullptr));
+    if (in_child) in_child();
+    if (argument_text.empty()) {
+      ::execl(executable.c_str(), executable.c_str(), static_cast<char*>(nullptr));
+    } else {
+      ::execl(executable.c_str(), executable.c_str(), argument_text.c_str(), static_cast<char*>(nullptr));
+    }
     ::_exit(127);
   }
   const auto deadline = std::chrono::steady_clock::now() + kRunLimit;
@@ -80,6 +89,7 @@ RunResult run_program(std::string_view program, const WorkDir& dir) {
   }
   RunResult result;
   result.exit_status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  result.signal = WIFSIGNALED(status) ? WTERMSIG(status) : 0;
   result.out = slurp(out_path);
   result.err = slurp(err_path);
   return result;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -25,11 +26,13 @@ class WorkDir {
  private:
   std::filesystem::path root_;  // holds work_ and the captured streams
   std::filesystem::path work_;
-  friend struct RunResult run_program(std::string_view program, const WorkDir& dir);
+  friend struct RunResult run_program(std::string_view program, const WorkDir& dir,
+                                      const std::function<void()>& in_child, std::string_view argument);
 };
 
 struct RunResult {
   int exit_status = -1;  // -1 when the process did not exit normally
+  int signal = 0;        // the signal that ended it, if one did
   std::string out;       // standard output
   std::string err;       // standard error
 };
@@ -37,6 +40,11 @@ struct RunResult {
 // Runs build/bin/<program> with `dir` as its working directory, no
 // arguments and no standard input; ends it if it runs for over a minute.
 RunResult run_program(std::string_view program, const WorkDir& dir);
+// The same, with `in_child` called in the new process just before the
+// program starts (to close a descriptor or set a limit, say), and with one
+// argument unless `argument` is empty.
+RunResult run_program(std::string_view program, const WorkDir& dir, const std::function<void()>& in_child,
+                      std::string_view argument = {});
 
 // The text of `lines`, each ended by a line feed.
 std::string lines_of(std::initializer_list<std::string_view> lines);

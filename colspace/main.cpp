@@ -28,7 +28,9 @@ int main(int argc, char** argv) {
              .writes = "salida_varios.dat"},
             argc, argv);
 
-  // The same thirteen widths, packed on input and one blank apart on output.
+  // The same thirteen widths, packed on input and one blank apart on output
+  // (the run of blanks in the second is as it has always been written; blanks
+  // in a layout carry no meaning).
   const Layout packed_line{"(A8,A5,A6,A3,A6,A4,A6,A7,A7,A3,A4,A5,A5)"};
   const Layout spaced_line{"(A8,1x,A5,1x,A6,1x,A3,1x,A6,1x,A4,1x,A6,1x,A7,1x,A7,1x,A3,    1x,A4,1x,A5,1x,A5)"};
 

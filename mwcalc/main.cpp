@@ -45,12 +45,13 @@ int main(int argc, char** argv) {
 
   OutputFile mw_file = open_output("mw.dat");
 
-  // The epicentre is required although the moment does not depend on it.
-  float e1 = 0.0f;
-  float e2 = 0.0f;
-  float e3 = 0.0f;
+  // The epicentre (latitude, longitude, depth) is required although the
+  // moment does not depend on it.
+  float latitude = 0.0f;
+  float longitude = 0.0f;
+  float depth = 0.0f;
   InputFile epi = open_input("epi.dat");
-  read_free_required(epi, {e1, e2, e3});
+  read_free_required(epi, {latitude, longitude, depth});
   close_file(epi);
 
   float level = 0.0f;  // L: log10 of the plateau level

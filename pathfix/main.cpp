@@ -15,8 +15,6 @@
 #include <cstdint>
 #include <string>
 
-#include <sys/mman.h>
-
 #include "record_io/record_io.hpp"
 
 namespace {
@@ -32,23 +30,11 @@ constexpr float kQExponent = 1.01f;
 constexpr float kMetresPerKilometre = 1000.0f;  // the distance components are in kilometres,
 constexpr float kCentimetresPerMetre = 100.0f;  // the path length in centimetres
 
-// The amplitude and frequency tables, every entry zero at start, side by side
-// in one block aligned to a huge page. Touched in 4 KiB pages, their 800 KB
-// cost some two hundred page faults, which on a virtual machine weigh more
-// than the arithmetic of the whole spectrum; one 2 MiB page costs one.
-constexpr std::size_t kHugePage = 2 * 1024 * 1024;  // bytes
-struct alignas(kHugePage) SpectrumTables {
+// The amplitude and frequency tables, every entry zero at start.
+struct SpectrumTables {
   std::array<float, kMaxAmplitudes> amplitude;
   std::array<float, kMaxAmplitudes> frequency;  // hertz
 };
-
-// Asks the kernel for huge pages before the tables are first touched; where
-// it has none to give, they are ordinary pages and nothing else changes.
-SpectrumTables& spectrum_tables() {
-  static SpectrumTables tables{};
-  ::madvise(&tables, sizeof tables, MADV_HUGEPAGE);
-  return tables;
-}
 
 }  // namespace
 
@@ -64,14 +50,17 @@ int main(int argc, char** argv) {
   OutputFile corrected = open_output("oufile");
   InputFile distance = open_input("t1dhp");
 
-  float d1 = 0.0f;  // distance components, kilometres
-  float d2 = 0.0f;
-  read_free_required(distance, {d1, d2});
+  // The two components of the distance from the source to the station, in
+  // kilometres: along the surface (epicentral distance) and down (depth).
+  float epicentral_distance = 0.0f;
+  float depth = 0.0f;
+  read_free_required(distance, {epicentral_distance, depth});
   close_file(distance);
 
   // Path length in centimetres: the root is scaled in two steps, as kilometres
   // to metres and metres to centimetres.
-  const float path_length = (sqrtf(d1 * d1 + d2 * d2) * kMetresPerKilometre) * kCentimetresPerMetre;
+  const float path_length =
+      (sqrtf(epicentral_distance * epicentral_distance + depth * depth) * kMetresPerKilometre) * kCentimetresPerMetre;
 
   // Header: a value that is not used, the frequency step and the sample count.
   float unused = 0.0f;
@@ -92,7 +81,7 @@ int main(int argc, char** argv) {
   // The amplitudes of samples 1 to n - 1; a count of 1 or less gives none
   // (taken without computing n - 1, which overflows for the smallest count).
   const std::int32_t amplitude_count = sample_count > 1 ? sample_count - 1 : 0;
-  SpectrumTables& tables = spectrum_tables();
+  static SpectrumTables tables{};
   std::array<float, kMaxAmplitudes>& amplitude = tables.amplitude;
   std::array<float, kMaxAmplitudes>& frequency = tables.frequency;
   // The frequency is accumulated by repeated addition of the step, so later

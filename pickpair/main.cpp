@@ -36,6 +36,8 @@ int main(int argc, char** argv) {
              .writes = "fases.dat; a line per pick examined, and per later pick found, on standard output"},
             argc, argv);
 
+  // The pick line as its layout has always been written, a run of blanks
+  // included: blanks in a layout carry no meaning.
   const Layout pick_line{"(A4,8x,A2,1x,A2,1x,A2,1x,A2,1x,A2,1x,F6.3,                   10x,A1,1x,A1,9X,I1,1X,A1)"};
   const Layout p_card{"(A4,A1,A1,A1,I1,1x,5A2,F5.2)"};
   const Layout paired_card{"(A4,A1,A1,A1,I1,1x,5A2,F5.2,7X,F5.2,A1,A1,A1,I1)"};

@@ -22,6 +22,14 @@ constexpr int kMaxStations = 100;  // entries converted from "tempo2.dat"
 constexpr std::string_view kTextAfterCode{"  IS  VNE  "};
 constexpr std::string_view kTextAfterElevation{"0.0     0.00  0.00  0.00  0.00 0  1.00--SHE"};
 
+void warn_if_minus_zero(const record_io::InputFile& list, const record_io::SignedInteger& degrees,
+                        std::string_view coordinate, std::string_view side) {
+  if (degrees.value != 0 || !degrees.minus_sign) return;
+  record_io::warn(record_io::location_of(list, degrees.line),
+                  std::string(coordinate) + " degrees written -0 lose their sign: the station is written " +
+                      std::string(side));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -39,28 +47,35 @@ int main(int argc, char** argv) {
 
   // One entry at a time. A value that a read leaves unset (a slash ends the
   // entry early, or a null value between commas) keeps the previous entry's
-  // value; before the first entry that is blanks and zeros.
+  // value; before the first entry that is blanks and zeros. The degrees keep
+  // the sign they were written with, for the warning below.
   Text<4> code = blank_text<4>();
-  std::int32_t lon_degrees = 0;
+  SignedInteger lon_degrees;
   float lon_minutes = 0.0f;
-  std::int32_t lat_degrees = 0;
+  SignedInteger lat_degrees;
   float lat_minutes = 0.0f;
   std::int32_t elevation_m = 0;
 
   int count = 0;
   while (count < kMaxStations) {
+    lon_degrees.minus_sign = lat_degrees.minus_sign = false;
     // An entry cut short by the end of the list gives no line.
     if (read_free(tempo2, {code, lon_degrees, lon_minutes, lat_degrees, lat_minutes, elevation_m}).status ==
         ReadStatus::end_of_input)
       break;
-    write_fixed(
-        stations, station_line,
-        {code, kTextAfterCode, lat_degrees, lat_minutes, lon_degrees, lon_minutes, elevation_m, kTextAfterElevation});
+    // Whole degrees are integers, which have no negative zero: a station
+    // less than a degree west of Greenwich or south of the equator, written
+    // -0 and its minutes, lands on the other side. The line stays as it is.
+    warn_if_minus_zero(tempo2, lon_degrees, "longitude", "east of Greenwich");
+    warn_if_minus_zero(tempo2, lat_degrees, "latitude", "north of the equator");
+    write_fixed(stations, station_line,
+                {code, kTextAfterCode, lat_degrees.value, lat_minutes, lon_degrees.value, lon_minutes,
+                 elevation_m, kTextAfterElevation});
     ++count;
   }
   if (count == kMaxStations) warn_if_beyond_capacity(tempo2, kMaxStations, "station entries", "written");
 
   close_file(tempo2);
-  // "estaciones_2.txt" is written out and closed when the run finishes.
+  close_file(stations);
   finish();
 }

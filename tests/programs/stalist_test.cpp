@@ -107,6 +107,42 @@ const Case kCases[] = {
 
 INSTANTIATE_TEST_SUITE_P(Stalist, StalistCases, ::testing::ValuesIn(kCases), case_name<Case>);
 
+// Degrees written -0 read as 0: the line is written as ever, and a warning
+// names the line where the sign was lost.
+struct MinusZeroCase {
+  const char* name;
+  std::string tempo2;
+  std::string stations;
+  std::string err;
+};
+
+class StalistMinusZero : public ::testing::TestWithParam<MinusZeroCase> {};
+
+TEST_P(StalistMinusZero, WarnsAndWritesTheLineUnchanged) {
+  const MinusZeroCase& c = GetParam();
+  run_case("stalist",
+           {c.name, {file("tempo2.dat", c.tempo2)}, 0, exactly(c.err), exactly(""), {holds("estaciones_2.txt", c.stations)}});
+}
+
+const std::string kLonWarning = ": warning: longitude degrees written -0 lose their sign: the station is written east of Greenwich\n";
+const std::string kLatWarning = ": warning: latitude degrees written -0 lose their sign: the station is written north of the equator\n";
+
+const MinusZeroCase kMinusZero[] = {
+    {"LongitudeWestOfGreenwich", "WEST -0 30.5 40 25.3 655\n", station("WEST", "40 25.3000   0 30.5000  655"),
+     "stalist: tempo2.dat:1" + kLonWarning},
+    {"LatitudeSouthOfTheEquator", kAbcdEntry + "SOUT 3 42.15 -00 12.25 10\n",
+     station("ABCD", kAbcdValues) + station("SOUT", " 0 12.2500   3 42.1500   10"),
+     "stalist: tempo2.dat:2" + kLatWarning},
+    // Each degree value on the line it stands on.
+    {"BothOverTwoLines", "BOTH -0 1.0\n-0 2.0 12\n", station("BOTH", " 0  2.0000   0  1.0000   12"),
+     "stalist: tempo2.dat:1" + kLonWarning + "stalist: tempo2.dat:2" + kLatWarning},
+    // Zero without a minus sign, and minus signs on other values, say nothing.
+    {"NoWarningOtherwise", "ZERO 0 30.5 +0 1.0 -0\nNEGM 3 -0.5 40 -0.0 655\n",
+     station("ZERO", " 0  1.0000   0 30.5000    0") + station("NEGM", "40 -0.0000   3 -0.5000  655"), ""},
+};
+
+INSTANTIATE_TEST_SUITE_P(Stalist, StalistMinusZero, ::testing::ValuesIn(kMinusZero), case_name<MinusZeroCase>);
+
 // Entries S001, S002, ... all with the values of kAbcdEntry.
 std::string entries(int count, const std::string& after_last_line = "") {
   std::string text;

@@ -8,7 +8,9 @@
 #pragma once
 
 #include <cstddef>
+#include <bit>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <optional>
 #include <string>
@@ -17,7 +19,16 @@
 #include "record_io/record_io.hpp"
 #include "text_moves.hpp"
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace record_io::detail {
+
+// Bytes after the last one read that an input buffer keeps readable: as
+// many as one comparison of line ends takes at a time.
+inline constexpr std::size_t kReadSlack = 32;
+static_assert(kReadSlack >= kMoveSlack, "a record's 16 following bytes can be read");
 
 // The longest value a free-format read converts (a number of a million
 // digits, a text); a longer one is an error rather than a demand on memory.
@@ -64,7 +75,28 @@ class InputBuffer {
   // of it is passed over. The view stays valid until the next call on this
   // file, and the kMoveSlack bytes after its end can be read, whatever they
   // hold.
-  std::optional<std::string_view> next_record(std::size_t held);
+  std::optional<std::string_view> next_record(std::size_t held) {
+    std::string_view record;
+    if (!take_record(held, record)) return std::nullopt;
+    return record;
+  }
+  // The same, into `record`; false at the end of the file.
+  bool take_record(std::size_t held, std::string_view& record) {
+    // The usual record: whole in the buffer, its line end found at once.
+    if (!cut_record_pending_) [[likely]] {
+      const char* const start = data() + begin_;
+      const char* const line_end = find_line_feed(start);
+      if (line_end != limit()) [[likely]] {
+        begin_ = static_cast<std::size_t>(line_end + 1 - data());
+        ++line_number_;
+        auto length = static_cast<std::size_t>(line_end - start);
+        if (length > 0 && line_end[-1] == '\r') --length;
+        record = {start, length < held ? length : held};
+        return true;
+      }
+    }
+    return take_record_slowly(held, record);
+  }
   // Takes the next record without looking at it; false at the end of the file.
   bool skip_record();
   // Whether a further record exists, without taking it.
@@ -81,7 +113,14 @@ class InputBuffer {
   // the cursor reaches the limit, `refill` brings more of the file.
 
   // Begins the next record; false at the end of the file.
-  bool begin_record();
+  bool begin_record() {
+    if (!cut_record_pending_ && begin_ < end_) [[likely]] {
+      ++line_number_;
+      record_start_ = static_cast<std::ptrdiff_t>(begin_);
+      return true;
+    }
+    return begin_record_slowly();
+  }
   const char* cursor() const noexcept { return data() + begin_; }
   const char* limit() const noexcept { return data() + end_; }
   void advance_to(const char* at) noexcept { begin_ = static_cast<std::size_t>(at - data()); }
@@ -97,7 +136,15 @@ class InputBuffer {
     return static_cast<std::size_t>((at - data()) - record_start_ + 1);
   }
   // Passes over the rest of the current record, its line end included.
-  void end_record();
+  void end_record() {
+    // The usual case: the reader stands at the line end.
+    const char* const at = data() + begin_;
+    if (begin_ < end_ && at[0] == '\n') [[likely]] {
+      ++begin_;
+      return;
+    }
+    end_record_slowly();
+  }
   // Whether the file is read in free format, where blank lines hold no value.
   bool read_in_free_format() const noexcept { return read_in_free_format_; }
   void note_free_format_read() noexcept { read_in_free_format_ = true; }
@@ -105,12 +152,36 @@ class InputBuffer {
  private:
   char* data() noexcept { return buffer_.data(); }
   const char* data() const noexcept { return buffer_.data(); }
-  std::size_t capacity() const noexcept { return buffer_.size() - kMoveSlack; }
+  std::size_t capacity() const noexcept { return buffer_.size() - kReadSlack; }
   // Reads more of the file behind the unread bytes from `keep` on; false at
   // the end of the file. Grows the buffer when `keep` fills it, up to `most`.
   bool fill(std::size_t keep, std::size_t most);
+  // The first line feed from `at` on: the one that ends the record, or the
+  // one after the last byte read, which stands at the limit. The kReadSlack
+  // bytes after the limit can be read.
+  const char* find_line_feed(const char* at) const noexcept {
+#if defined(__x86_64__)
+    if (wide_search_) return find_line_feed_32(at);
+#endif
+#if defined(__SSE2__)
+    const __m128i line_feeds = _mm_set1_epi8('\n');
+    for (;; at += 16) {
+      const auto found = static_cast<unsigned>(
+          _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(at)), line_feeds)));
+      if (found != 0) return at + std::countr_zero(found);
+    }
+#else
+    return static_cast<const char*>(std::memchr(at, '\n', static_cast<std::size_t>(limit() - at) + 1));
+#endif
+  }
+  // The same, 32 bytes at a time, where the processor can.
+  static const char* find_line_feed_32(const char* at) noexcept;
   // Passes over the record that the last cut record left unfinished.
   void finish_cut_record();
+  // The rest of each operation, out of the way of its usual case.
+  [[gnu::noinline, gnu::cold]] bool take_record_slowly(std::size_t held, std::string_view& record);
+  [[gnu::noinline, gnu::cold]] bool begin_record_slowly();
+  [[gnu::noinline, gnu::cold]] void end_record_slowly();
   void mark_limit() noexcept;
 
   std::string name_;
@@ -118,7 +189,8 @@ class InputBuffer {
   bool at_end_ = false;
   bool cut_record_pending_ = false;  // the rest of a cut record is still to be passed over
   bool read_in_free_format_ = false;
-  ByteBuffer buffer_;                // kMoveSlack bytes of room after its capacity
+  bool wide_search_;                 // find_line_feed_32 serves
+  ByteBuffer buffer_;                // kReadSlack bytes of room after its capacity
   std::size_t begin_ = 0;            // first unread byte
   std::size_t end_ = 0;              // one past the last byte read from the file
   std::ptrdiff_t record_start_ = 0;  // where the current record's first byte stood, or would
@@ -137,7 +209,6 @@ class OutputBuffer {
   OutputBuffer& operator=(const OutputBuffer&) = delete;
 
   const std::string& name() const noexcept { return name_; }
-  long records_written() const noexcept { return records_written_; }
 
   // Room for a record of at most `length` bytes; commit_record, given one
   // past the record's last byte, completes it with its line end. A failure
@@ -150,7 +221,6 @@ class OutputBuffer {
   void commit_record(char* record_end) noexcept {
     *record_end++ = '\n';
     used_ = static_cast<std::size_t>(record_end - buffer_.data());
-    ++records_written_;
   }
 
   // Writes out the buffer. Returns false (errno set) when the system refuses;
@@ -161,7 +231,7 @@ class OutputBuffer {
   bool close() noexcept;
 
  private:
-  char* make_room(std::size_t length);
+  [[gnu::noinline, gnu::cold]] char* make_room(std::size_t length);
 
   std::string name_;
   int descriptor_;
@@ -169,7 +239,6 @@ class OutputBuffer {
   bool cut_pending_;
   bool regular_;                 // a regular file, which can be cut back
   std::uint64_t file_bytes_ = 0;  // bytes written to the file by this run
-  long records_written_ = 0;
   ByteBuffer buffer_;  // its size is the capacity; `used_` bytes wait to be written
   std::size_t used_ = 0;
 };

@@ -2,7 +2,12 @@
 // fixed-column reads and byte by byte for free-format reads.
 #include <unistd.h>
 
+#if defined(__x86_64__)
+#include <immintrin.h>
+#endif
+
 #include <algorithm>
+#include <bit>
 #include <cerrno>
 #include <cstring>
 
@@ -15,7 +20,30 @@ namespace {
 
 constexpr std::size_t kReadChunk = 64 * 1024;  // bytes asked of the system at a time
 
+bool has_wide_search() {
+#if defined(__x86_64__)
+  return __builtin_cpu_supports("avx2");
+#else
+  return false;
+#endif
+}
+
 }  // namespace
+
+#if defined(__x86_64__)
+// Each 32 bytes one comparison; a buffer must allow 32 bytes to be read from
+// every position up to its limit.
+__attribute__((target("avx2"))) const char* InputBuffer::find_line_feed_32(const char* at) noexcept {
+  const __m256i line_feeds = _mm256_set1_epi8('\n');
+  for (;; at += 32) {
+    const auto found = static_cast<unsigned>(
+        _mm256_movemask_epi8(_mm256_cmpeq_epi8(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(at)), line_feeds)));
+    if (found != 0) return at + std::countr_zero(found);
+  }
+}
+#else
+const char* InputBuffer::find_line_feed_32(const char* at) noexcept { return at; }
+#endif
 
 InputFile InputBuffer::open(std::string name, int descriptor) {
   return InputFile(std::make_unique<InputBuffer>(std::move(name), descriptor));
@@ -26,12 +54,16 @@ InputFile InputBuffer::from_text(std::string name, std::string_view text) {
 }
 
 InputBuffer::InputBuffer(std::string name, int descriptor)
-    : name_(std::move(name)), descriptor_(descriptor), buffer_(kReadChunk + kMoveSlack) {
+    : name_(std::move(name)), descriptor_(descriptor), wide_search_(has_wide_search()), buffer_(kReadChunk + kReadSlack) {
   mark_limit();
 }
 
 InputBuffer::InputBuffer(std::string name, std::string_view text)
-    : name_(std::move(name)), at_end_(true), buffer_(text.size() + kMoveSlack), end_(text.size()) {
+    : name_(std::move(name)),
+      at_end_(true),
+      wide_search_(has_wide_search()),
+      buffer_(text.size() + kReadSlack),
+      end_(text.size()) {
   if (!text.empty()) std::memcpy(buffer_.data(), text.data(), text.size());
   mark_limit();
 }
@@ -54,7 +86,7 @@ void InputBuffer::close() noexcept {
 // end of a record stops there without a test of its own; the bytes after it
 // are blanks.
 void InputBuffer::mark_limit() noexcept {
-  std::memset(buffer_.data() + end_, ' ', kMoveSlack);
+  std::memset(buffer_.data() + end_, ' ', kReadSlack);
   buffer_.data()[end_] = '\n';
 }
 
@@ -69,7 +101,7 @@ bool InputBuffer::fill(std::size_t keep, std::size_t most) {
   if (end_ == capacity()) {
     // What is kept fills the buffer: a larger one, within bounds.
     if (capacity() >= most) return false;
-    ByteBuffer larger(std::min(2 * capacity(), most) + kMoveSlack);
+    ByteBuffer larger(std::min(2 * capacity(), most) + kReadSlack);
     std::memcpy(larger.data(), data(), end_);
     buffer_ = std::move(larger);
   }
@@ -98,7 +130,7 @@ void InputBuffer::finish_cut_record() {
   }
 }
 
-std::optional<std::string_view> InputBuffer::next_record(std::size_t held) {
+bool InputBuffer::take_record_slowly(std::size_t held, std::string_view& record) {
   if (cut_record_pending_) finish_cut_record();
   std::size_t searched = begin_;  // bytes before this hold no line feed
   for (;;) {
@@ -110,8 +142,8 @@ std::optional<std::string_view> InputBuffer::next_record(std::size_t held) {
       if (record_end > start && data()[record_end - 1] == '\r') --record_end;
       begin_ = line_end + 1;
       ++line_number_;
-      record_start_ = static_cast<std::ptrdiff_t>(start);
-      return std::string_view(data() + start, std::min(record_end - start, held));
+      record = {data() + start, std::min(record_end - start, held)};
+      return true;
     }
     if (end_ - start > held) {
       // More than `held` bytes and no line end yet: the rest is passed over
@@ -119,17 +151,17 @@ std::optional<std::string_view> InputBuffer::next_record(std::size_t held) {
       begin_ = start + held;
       cut_record_pending_ = true;
       ++line_number_;
-      record_start_ = static_cast<std::ptrdiff_t>(start);
-      return std::string_view(data() + start, held);
+      record = {data() + start, held};
+      return true;
     }
     searched = end_ - start;
     if (!fill(start, std::max(held + 1, kReadChunk))) {
-      if (begin_ == end_) return std::nullopt;
+      if (begin_ == end_) return false;
       const std::size_t last = begin_;  // a last line without a line end
       begin_ = end_;
       ++line_number_;
-      record_start_ = static_cast<std::ptrdiff_t>(last);
-      return std::string_view(data() + last, std::min(end_ - last, held));
+      record = {data() + last, std::min(end_ - last, held)};
+      return true;
     }
   }
 }
@@ -159,7 +191,7 @@ bool InputBuffer::only_blanks_remain() {
   }
 }
 
-bool InputBuffer::begin_record() {
+bool InputBuffer::begin_record_slowly() {
   if (cut_record_pending_) finish_cut_record();
   if (begin_ == end_ && !fill(begin_, capacity())) return false;
   ++line_number_;
@@ -179,7 +211,7 @@ bool InputBuffer::refill(const char*& kept) {
   return more;
 }
 
-void InputBuffer::end_record() {
+void InputBuffer::end_record_slowly() {
   cut_record_pending_ = true;
   finish_cut_record();
 }

@@ -160,10 +160,10 @@ OutputFile& standard_output() {
 }
 
 ReadStatus read_fixed(InputFile& file, const Layout& layout, std::initializer_list<InItem> items) {
-  const std::optional<std::string_view> record =
-      detail::InputBuffer::of(file).next_record(detail::LayoutData::of(layout).record_width());
-  if (!record) return ReadStatus::end_of_input;
-  if (auto error = detail::decode_fixed(*record, layout, items, file.line_number()))
+  std::string_view record;
+  if (!detail::InputBuffer::of(file).take_record(detail::LayoutData::of(layout).record_width(), record))
+    return ReadStatus::end_of_input;
+  if (auto error = detail::decode_fixed(record, layout, items, file.line_number()))
     fail(location_of(file, file.line_number()), detail::describe(*error));
   return ReadStatus::record;
 }

@@ -4,12 +4,13 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 #include "codec.hpp"
 #include "diagnostics.hpp"
 
 #if defined(__x86_64__) || defined(__i386__)
-#include <tmmintrin.h>
+#include <immintrin.h>
 #define RECORD_IO_ROW_SHUFFLE 1
 #endif
 
@@ -51,21 +52,71 @@ std::int64_t item_index(const Field& field, std::size_t item_length, std::size_t
 }
 
 #ifdef RECORD_IO_ROW_SHUFFLE
-bool has_byte_shuffle() {
-  static const bool supported = __builtin_cpu_supports("ssse3");
-  return supported;
+// One block: 16 bytes of the source from its window, shuffled, blanks added.
+template <class Block>
+__attribute__((target("ssse3"), always_inline)) inline void write_block(const Block& block, const char* source,
+                                                                          char* at) noexcept {
+  const __m128i window = _mm_loadu_si128(reinterpret_cast<const __m128i*>(source + block.window));
+  const __m128i shuffled = _mm_shuffle_epi8(window, _mm_load_si128(reinterpret_cast<const __m128i*>(block.shuffle)));
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(at),
+                   _mm_or_si128(shuffled, _mm_load_si128(reinterpret_cast<const __m128i*>(block.blanks))));
+}
+
+// Two blocks at once: each half of 32 bytes shuffled from its own window.
+template <class Pair>
+__attribute__((target("avx2"), always_inline)) inline void write_pair(const Pair& pair, const char* source,
+                                                                        char* at) noexcept {
+  const __m256i windows = _mm256_inserti128_si256(
+      _mm256_castsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(source + pair.windows[0]))),
+      _mm_loadu_si128(reinterpret_cast<const __m128i*>(source + pair.windows[1])), 1);
+  const __m256i shuffled =
+      _mm256_shuffle_epi8(windows, _mm256_load_si256(reinterpret_cast<const __m256i*>(pair.shuffle)));
+  _mm256_storeu_si256(reinterpret_cast<__m256i*>(at),
+                      _mm256_or_si256(shuffled, _mm256_load_si256(reinterpret_cast<const __m256i*>(pair.blanks))));
+}
+
+// A record of up to eight blocks (128 columns: every table line of the
+// toolkit) is written block after block with no loop around them.
+template <std::size_t... Index, class Block>
+__attribute__((target("ssse3"))) void write_block_run(std::index_sequence<Index...>, const Block* blocks,
+                                                      const char* source, char* out) noexcept {
+  (write_block(blocks[Index], source, out + Index * kBlockBytes), ...);
+}
+
+template <std::size_t... Index, class Pair>
+__attribute__((target("avx2"))) void write_pair_run(std::index_sequence<Index...>, const Pair* pairs,
+                                                    const char* source, char* out) noexcept {
+  (write_pair(pairs[Index], source, out + Index * 2 * kBlockBytes), ...);
 }
 
 template <class Block>
-__attribute__((target("ssse3"))) char* write_blocks(const Block* block, const Block* last, const char* source,
-                                                    char* out, char* end) noexcept {
-  for (char* at = out; block != last; ++block, at += kBlockBytes) {
-    const __m128i window = _mm_loadu_si128(reinterpret_cast<const __m128i*>(source + block->window));
-    const __m128i shuffled = _mm_shuffle_epi8(window, _mm_load_si128(reinterpret_cast<const __m128i*>(block->shuffle)));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(at),
-                     _mm_or_si128(shuffled, _mm_load_si128(reinterpret_cast<const __m128i*>(block->blanks))));
+__attribute__((target("ssse3"))) void shuffle_blocks(const Block* blocks, std::size_t count, const char* source,
+                                                     char* out) noexcept {
+  switch (count) {
+    case 1: return write_block_run(std::make_index_sequence<1>(), blocks, source, out);
+    case 2: return write_block_run(std::make_index_sequence<2>(), blocks, source, out);
+    case 3: return write_block_run(std::make_index_sequence<3>(), blocks, source, out);
+    case 4: return write_block_run(std::make_index_sequence<4>(), blocks, source, out);
+    case 5: return write_block_run(std::make_index_sequence<5>(), blocks, source, out);
+    case 6: return write_block_run(std::make_index_sequence<6>(), blocks, source, out);
+    case 7: return write_block_run(std::make_index_sequence<7>(), blocks, source, out);
+    case 8: return write_block_run(std::make_index_sequence<8>(), blocks, source, out);
+    default:
+      for (std::size_t i = 0; i < count; ++i) write_block(blocks[i], source, out + i * kBlockBytes);
   }
-  return end;
+}
+
+template <class Pair>
+__attribute__((target("avx2"))) void shuffle_pairs(const Pair* pairs, std::size_t count, const char* source,
+                                                   char* out) noexcept {
+  switch (count) {
+    case 1: return write_pair_run(std::make_index_sequence<1>(), pairs, source, out);
+    case 2: return write_pair_run(std::make_index_sequence<2>(), pairs, source, out);
+    case 3: return write_pair_run(std::make_index_sequence<3>(), pairs, source, out);
+    case 4: return write_pair_run(std::make_index_sequence<4>(), pairs, source, out);
+    default:
+      for (std::size_t i = 0; i < count; ++i) write_pair(pairs[i], source, out + i * 2 * kBlockBytes);
+  }
 }
 #endif
 
@@ -86,6 +137,7 @@ RowPlan::RowPlan(const LayoutData& source, const LayoutData& target, std::size_t
   }
   const Field& last_read = from.back();
   source_width_ = last_read.column + last_read.width;
+  width_ = source_of_.size();
 
   // Each block of 16 bytes of the record, from one window of 16 source bytes.
   for (std::size_t start = 0; start < source_of_.size(); start += kBlockBytes) {
@@ -110,15 +162,48 @@ RowPlan::RowPlan(const LayoutData& source, const LayoutData& target, std::size_t
     }
     blocks_.push_back(block);
   }
+  // The same blocks two by two; an odd last one is paired with blanks that
+  // fall past the record's end.
+  for (std::size_t i = 0; i < blocks_.size(); i += 2) {
+    Pair pair{};
+    std::memcpy(pair.shuffle, blocks_[i].shuffle, kBlockBytes);
+    std::memcpy(pair.blanks, blocks_[i].blanks, kBlockBytes);
+    pair.windows[0] = blocks_[i].window;
+    const Block blank_block = [] {
+      Block blanks{};
+      std::memset(blanks.shuffle, kShuffleBlank, kBlockBytes);
+      std::memset(blanks.blanks, ' ', kBlockBytes);
+      return blanks;
+    }();
+    const Block& second = i + 1 < blocks_.size() ? blocks_[i + 1] : blank_block;
+    std::memcpy(pair.shuffle + kBlockBytes, second.shuffle, kBlockBytes);
+    std::memcpy(pair.blanks + kBlockBytes, second.blanks, kBlockBytes);
+    pair.windows[1] = second.window;
+    pairs_.push_back(pair);
+  }
+#ifdef RECORD_IO_ROW_SHUFFLE
+  if (!blocks_.empty()) {
+    if (__builtin_cpu_supports("avx2")) {
+      route_ = Route::pairs;
+    } else if (__builtin_cpu_supports("ssse3")) {
+      route_ = Route::blocks;
+    }
+  }
+#endif
 }
 
-char* RowPlan::write(const char* source, char* out) const noexcept {
-  char* const end = out + source_of_.size();
+void RowPlan::write_blocks(const char* source, char* out) const noexcept {
 #ifdef RECORD_IO_ROW_SHUFFLE
-  if (!blocks_.empty() && has_byte_shuffle()) return write_blocks(blocks_.data(), blocks_.data() + blocks_.size(), source, out, end);
+  if (route_ == Route::pairs) return shuffle_pairs(pairs_.data(), pairs_.size(), source, out);
+  shuffle_blocks(blocks_.data(), blocks_.size(), source, out);
+#else
+  (void)source, (void)out;
 #endif
-  for (std::size_t p = 0; p < source_of_.size(); ++p) out[p] = source_of_[p] == kBlank ? ' ' : source[source_of_[p]];
-  return end;
+}
+
+char* RowPlan::write_bytes(const char* source, char* out) const noexcept {
+  for (std::size_t p = 0; p < width_; ++p) out[p] = source_of_[p] == kBlank ? ' ' : source[source_of_[p]];
+  return out + width_;
 }
 
 const RowPlan& LayoutData::row_plan(const LayoutData& source, std::size_t item_length, std::size_t items) const {
@@ -129,11 +214,12 @@ const RowPlan& LayoutData::row_plan(const LayoutData& source, std::size_t item_l
 
 ReadStatus read_row(InputFile& file, const Layout& layout, std::size_t /*item_length: taken when written*/,
                     std::size_t items, RowSource& row) {
+  // (The fields are checked when the row is written or looked at.)
+  (void)items;
   const LayoutData& data = LayoutData::of(layout);
-  row_fields(data, items);
-  const std::optional<std::string_view> record = InputBuffer::of(file).next_record(data.record_width());
-  if (!record) return ReadStatus::end_of_input;
-  row = {record->data(), record->size(), &data};
+  std::string_view record;
+  if (!InputBuffer::of(file).take_record(data.record_width(), record)) return ReadStatus::end_of_input;
+  row = {record.data(), record.size(), &data};
   return ReadStatus::record;
 }
 
@@ -170,10 +256,13 @@ void write_row(OutputFile& file, const Layout& layout, std::size_t item_length, 
   if (row.layout == nullptr) internal_error("a row of texts written before it was read");
   const RowPlan& plan = LayoutData::of(layout).row_plan(*row.layout, item_length, items);
   OutputBuffer& out = OutputBuffer::of(file);
-  char* const record = out.record_space(plan.width() + kMoveSlack);
-  char* const end = with_columns({row.record, row.length}, plan.source_width(),
-                                 [&](const char* source) { return plan.write(source, record); });
-  out.commit_record(end);
+  char* const record = out.record_space(plan.width() + RowPlan::kSpill);
+  if (row.length >= plan.source_width()) [[likely]] {
+    out.commit_record(plan.write(row.record, record));
+    return;
+  }
+  out.commit_record(with_columns({row.record, row.length}, plan.source_width(),
+                                 [&](const char* source) { return plan.write(source, record); }));
 }
 
 void row_item(const RowSource& row, std::size_t index, std::span<char> item) {
@@ -195,7 +284,7 @@ void decode_text_row(std::string_view record, const Layout& layout, std::size_t 
 std::string encode_text_row(const Layout& source, std::string_view record, const Layout& layout,
                             std::size_t item_length, std::size_t items) {
   const RowPlan plan(LayoutData::of(source), LayoutData::of(layout), item_length, items);
-  std::string out(plan.width() + kMoveSlack, '\0');
+  std::string out(plan.width() + RowPlan::kSpill, '\0');
   char* const end = with_columns(record, plan.source_width() + kMoveSlack, [&](const char* columns) {
     return plan.write(columns, out.data());
   });

@@ -26,12 +26,21 @@ class RowPlan {
   }
   // Columns of the source record the plan reads, and of the record it writes.
   std::size_t source_width() const noexcept { return source_width_; }
-  std::size_t width() const noexcept { return source_of_.size(); }
+  std::size_t width() const noexcept { return width_; }
 
-  // Writes the record at `out`, which has room for width() + 16 bytes, from
-  // `source`, of which at least source_width() bytes and 16 more can be read.
-  // Returns one past the record's last byte.
-  char* write(const char* source, char* out) const noexcept;
+  // Bytes past the record's end that write() may overwrite.
+  static constexpr std::size_t kSpill = 32;
+
+  // Writes the record at `out`, which has room for width() + kSpill bytes,
+  // from `source`, of which at least source_width() bytes and 16 more can be
+  // read. Returns one past the record's last byte.
+  char* write(const char* source, char* out) const noexcept {
+    if (route_ != Route::bytes) [[likely]] {
+      write_blocks(source, out);
+      return out + width_;
+    }
+    return write_bytes(source, out);
+  }
 
  private:
   static constexpr std::int32_t kBlank = -1;
@@ -42,13 +51,27 @@ class RowPlan {
     alignas(16) std::uint8_t blanks[16];
     std::uint32_t window;
   };
+  // Two blocks, for processors that shuffle 32 bytes at once.
+  struct alignas(32) Pair {
+    std::uint8_t shuffle[32];
+    std::uint8_t blanks[32];
+    std::uint32_t windows[2];
+  };
+  // How the record is made: byte by byte, 16 bytes or 32 bytes at a time.
+  enum class Route : std::uint8_t { bytes, blocks, pairs };
+
+  void write_blocks(const char* source, char* out) const noexcept;
+  char* write_bytes(const char* source, char* out) const noexcept;
 
   std::uint64_t source_id_;
   std::size_t item_length_;
   std::size_t items_;
   std::size_t source_width_ = 0;
+  std::size_t width_ = 0;
   std::vector<std::int32_t> source_of_;  // per column of the record: a source column, or kBlank
-  std::vector<Block> blocks_;            // empty where a block would need more than 16 source bytes
+  std::vector<Block> blocks_;  // empty where a block would need more than 16 source bytes
+  std::vector<Pair> pairs_;
+  Route route_ = Route::bytes;
 };
 
 }  // namespace record_io::detail

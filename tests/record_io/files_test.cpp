@@ -129,7 +129,6 @@ TEST(OutputFiles, ManyRecordsPassTheBuffer) {
   {
     OutputFile out = open_output(dir.file("many").string());
     for (std::int32_t i = 0; i < 50000; ++i) write_fixed(out, layout, {i});
-    EXPECT_EQ(detail::OutputBuffer::of(out).records_written(), 50000);
     close_file(out);
   }
   const std::string content = dir.read("many");

@@ -138,15 +138,27 @@ std::string encode_text_row(const Layout& source, std::string_view record, const
 // The free-format reader.
 // ---------------------------------------------------------------------------
 
-// The outcome of a free-format read: what it read, or why it failed and on
-// which line.
+// How a free-format read went: what it read, whether a slash ended it, and
+// whether it stopped at bad data (reported to the caller's sink).
+struct FreeReadProgress {
+  ReadStatus status;
+  bool ended_by_slash;
+  bool failed;
+  std::uint32_t values_read;
+};
+// Where bad data goes: the error, with the line it stood on.
+using BadValueSink = void (*)(void* context, FieldError&& error, long line);
+
+FreeReadProgress read_free_values(InputBuffer& file, std::span<const InItem> items, BadValueSink bad_value,
+                                  void* context);
+
+// The same, with the error kept, for tests and tools.
 struct FreeReadOutcome {
   FreeRead read;
   std::optional<FieldError> error;
   long error_line = 0;
   bool ended_by_slash = false;
 };
-
 FreeReadOutcome read_free_values(InputBuffer& file, std::span<const InItem> items);
 
 // ---------------------------------------------------------------------------

@@ -152,21 +152,20 @@ class ValueReader {
 
 }  // namespace
 
-FreeReadOutcome read_free_values(InputBuffer& in, std::span<const InItem> items) {
-  in.note_free_format_read();
-  FreeReadOutcome outcome{{ReadStatus::record, 0}, std::nullopt, 0, false};
-  if (items.empty()) {
-    if (!in.skip_record()) outcome.read.status = ReadStatus::end_of_input;
-    return outcome;
-  }
+namespace {
+
+// The reading of values from a record begun at the buffer's cursor on.
+FreeReadProgress read_values_from_record(InputBuffer& in, std::span<const InItem> items, BadValueSink bad_value,
+                                         void* context) {
+  FreeReadProgress progress{ReadStatus::record, false, false, 0};
   std::size_t filled = 0;  // items passed, null values included
   // A comma right after a value separates it from the next one; any other
   // comma stands for a null value, which leaves its item unchanged.
   bool after_value = false;
-  for (;;) {
-    if (!in.begin_record()) {
-      outcome.read.status = ReadStatus::end_of_input;
-      return outcome;
+  for (bool first_record = true;; first_record = false) {
+    if (!first_record && !in.begin_record()) {
+      progress.status = ReadStatus::end_of_input;
+      return progress;
     }
     const char* at = in.cursor();
     for (bool in_record = true; in_record;) {
@@ -192,10 +191,10 @@ FreeReadOutcome read_free_values(InputBuffer& in, std::span<const InItem> items)
           }
           break;  // a byte of a value
         case ByteClass::slash:
-          outcome.ended_by_slash = true;
+          progress.ended_by_slash = true;
           in.advance_to(at);
           in.end_record();
-          return outcome;
+          return progress;
         case ByteClass::comma:
           ++at;
           if (after_value) {
@@ -205,7 +204,7 @@ FreeReadOutcome read_free_values(InputBuffer& in, std::span<const InItem> items)
           if (++filled == items.size()) {  // a null value for the last item
             in.advance_to(at);
             in.end_record();
-            return outcome;
+            return progress;
           }
           continue;
         case ByteClass::value:
@@ -215,10 +214,10 @@ FreeReadOutcome read_free_values(InputBuffer& in, std::span<const InItem> items)
       ValueReader value(in, at);
       if (item.kind() != ItemKind::text) {
         if (auto error = value.store_number(item)) {
-          outcome.error = std::move(error);
-          outcome.error_line = in.line_number();
+          progress.failed = true;
           in.advance_to(value.at());
-          return outcome;
+          bad_value(context, std::move(*error), in.line_number());
+          return progress;
         }
       } else if (is_quote(*at)) {
         value.store_quoted(item.text());
@@ -226,15 +225,53 @@ FreeReadOutcome read_free_values(InputBuffer& in, std::span<const InItem> items)
         value.store_text(item.text());
       }
       at = value.at();
-      ++outcome.read.values_read;
+      ++progress.values_read;
       after_value = true;
       if (++filled == items.size()) {  // the rest of the record is skipped
         in.advance_to(at);
         in.end_record();
-        return outcome;
+        return progress;
       }
     }
   }
+}
+
+}  // namespace
+
+FreeReadProgress read_free_values(InputBuffer& in, std::span<const InItem> items, BadValueSink bad_value,
+                                  void* context) {
+  in.note_free_format_read();
+  if (items.empty()) {
+    const bool taken = in.skip_record();
+    return {taken ? ReadStatus::record : ReadStatus::end_of_input, false, false, 0};
+  }
+  if (!in.begin_record()) return {ReadStatus::end_of_input, false, false, 0};
+  // The most common read of all, one number a record (the amplitudes of a
+  // spectrum): the number at the record's start, its line end right after it.
+  if (items.size() == 1 && items[0].kind() != ItemKind::text && items[0].signed_integer() == nullptr) {
+    const InItem& item = items[0];
+    const char* const at = in.cursor();
+    const NumberScan scan = item.kind() == ItemKind::real ? scan_real(at, in.limit(), 0, item.real())
+                                                          : scan_integer(at, in.limit(), item.integer());
+    if (scan.status == ParseStatus::ok && scan.end != at && scan.end < in.limit() && *scan.end == '\n') {
+      in.advance_to(scan.end + 1);
+      return {ReadStatus::record, false, false, 1};
+    }
+  }
+  return read_values_from_record(in, items, bad_value, context);
+}
+
+FreeReadOutcome read_free_values(InputBuffer& in, std::span<const InItem> items) {
+  FreeReadOutcome outcome;
+  const BadValueSink keep = [](void* context, FieldError&& error, long line) {
+    auto& kept = *static_cast<FreeReadOutcome*>(context);
+    kept.error = std::move(error);
+    kept.error_line = line;
+  };
+  const FreeReadProgress progress = read_free_values(in, items, keep, &outcome);
+  outcome.read = {progress.status, progress.values_read};
+  outcome.ended_by_slash = progress.ended_by_slash;
+  return outcome;
 }
 
 std::size_t free_record_capacity(std::span<const OutItem> items) {

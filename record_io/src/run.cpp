@@ -16,6 +16,7 @@
 #include "codec.hpp"
 #include "diagnostics.hpp"
 #include "float_flags.hpp"
+#include "numbers.hpp"
 
 namespace record_io {
 namespace {
@@ -168,22 +169,31 @@ ReadStatus read_fixed(InputFile& file, const Layout& layout, std::initializer_li
   return ReadStatus::record;
 }
 
+namespace {
+
+// Bad data in a free-format read ends the run.
+void fail_on_bad_value(void* file, detail::FieldError&& error, long line) {
+  fail(location_of(*static_cast<const InputFile*>(file), line), detail::describe(error));
+}
+
+}  // namespace
+
 FreeRead read_free(InputFile& file, std::initializer_list<InItem> items) {
-  const detail::FreeReadOutcome outcome = detail::read_free_values(detail::InputBuffer::of(file), items);
-  if (outcome.error) fail(location_of(file, outcome.error_line), detail::describe(*outcome.error));
-  return outcome.read;
+  const detail::FreeReadProgress progress =
+      detail::read_free_values(detail::InputBuffer::of(file), items, fail_on_bad_value, &file);
+  return {progress.status, progress.values_read};
 }
 
 void read_free_required(InputFile& file, std::initializer_list<InItem> items) {
-  const detail::FreeReadOutcome outcome = detail::read_free_values(detail::InputBuffer::of(file), items);
-  if (outcome.error) fail(location_of(file, outcome.error_line), detail::describe(*outcome.error));
-  if (outcome.read.values_read == items.size()) return;
+  const detail::FreeReadProgress progress =
+      detail::read_free_values(detail::InputBuffer::of(file), items, fail_on_bad_value, &file);
+  if (progress.values_read == items.size()) return;
   const std::string counts = "expected " + std::to_string(items.size()) + (items.size() == 1 ? " value" : " values") +
-                             ", found " + std::to_string(outcome.read.values_read);
-  if (outcome.read.status == ReadStatus::end_of_input) fail_end_of_file(file, counts);
+                             ", found " + std::to_string(progress.values_read);
+  if (progress.status == ReadStatus::end_of_input) fail_end_of_file(file, counts);
   // A slash or an empty value between commas left a value the program needs unset.
   fail(location_of(file, file.line_number()),
-       counts + (outcome.ended_by_slash ? " before a slash" : " (an empty value between commas)"));
+       counts + (progress.ended_by_slash ? " before a slash" : " (an empty value between commas)"));
 }
 
 void write_fixed(OutputFile& file, const Layout& layout, std::initializer_list<OutItem> items) {
@@ -194,6 +204,15 @@ void write_fixed(OutputFile& file, const Layout& layout, std::initializer_list<O
 
 void write_free(OutputFile& file, std::initializer_list<OutItem> items) {
   detail::OutputBuffer& out = detail::OutputBuffer::of(file);
+  // The most common record of all, one real (an amplitude of a spectrum):
+  // a blank and its 16 columns.
+  if (items.size() == 1 && items.begin()->kind() == ItemKind::real) {
+    char* const record = out.record_space(1 + detail::kFreeRealWidth + detail::kFreeRealSpill);
+    record[0] = ' ';
+    detail::format_free_real(record + 1, items.begin()->real());
+    out.commit_record(record + 1 + detail::kFreeRealWidth);
+    return;
+  }
   out.commit_record(detail::encode_free(out.record_space(detail::free_record_capacity(items)), items));
 }
 

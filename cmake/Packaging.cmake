@@ -136,7 +136,9 @@ string(CONCAT CPACK_PACKAGE_DESCRIPTION
 set(CPACK_DEBIAN_PACKAGE_SECTION science)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)  # seismic-toolkit_<version>_<architecture>.deb
-set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+# The package installs under /usr, the Debian generator's own prefix. It is not
+# set here, since CPACK_PACKAGING_INSTALL_PREFIX would also put the source
+# release under a directory usr/.
 set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS ${CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS})
 # The programs are stripped in the package; the build tree keeps them whole.
 set(CPACK_STRIP_FILES ON)

@@ -36,7 +36,7 @@ $stray"
 
 # Every file git tracks is there. Files git does not track yet are named, as
 # they would go into a release made from this tree.
-if git -C "$source_dir" rev-parse --is-inside-work-tree >/dev/null 2>&1; then
+if [ "$(git -C "$source_dir" rev-parse --show-toplevel 2>/dev/null)" = "$(cd "$source_dir" && pwd -P)" ]; then
   git -C "$source_dir" ls-files | sort >"$scratch/tracked"
   missing=$(comm -23 "$scratch/tracked" "$scratch/files")
   [ -z "$missing" ] || fail "tracked files missing from the source release:

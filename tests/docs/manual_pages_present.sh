@@ -24,7 +24,8 @@ check_title() {
   upper=${upper//-/\\-}
   [[ $title == ".TH $upper $section "* ]] || fail "$page: title line names another page or section: $title"
   [[ $title == *'"seismic-toolkit @PROJECT_VERSION@"'* ]] ||
-    fail "$page: the footer of the title line is not \"seismic-toolkit @PROJECT_VERSION@\", which the build fills with the project's version: $title"
+    fail "$page: the footer of the title line is not \"seismic-toolkit @PROJECT_VERSION@\"," \
+      "which the build fills with the project's version: $title"
 }
 
 for program in "${programs[@]}"; do

@@ -34,7 +34,8 @@ for page in "${programs[@]/%/.1}" "$formats_page"; do
   [ -f "$file" ] || fail "the package holds no page $page"
   title=$(gzip -dc "$file" | grep -m1 '^\.TH ')
   footer=$(sed -E 's/^\.TH +[^ ]+ +[^ ]+ +[^ ]+ +"([^"]*)".*/\1/' <<<"$title")
-  [ "$footer" = "seismic-toolkit $version" ] || fail "the footer of the packaged page $page is \"$footer\", not \"seismic-toolkit $version\""
+  [ "$footer" = "seismic-toolkit $version" ] ||
+    fail "the footer of the packaged page $page is \"$footer\", not \"seismic-toolkit $version\""
 done
 
 for program in "${programs[@]}"; do
@@ -44,4 +45,5 @@ for program in "${programs[@]}"; do
       fail "$executable --version prints \"$shown\", not \"$program (seismic-toolkit) $version\""
   done
 done
-echo "version $version in the package, its changelog, ${#programs[@]} section-1 pages and $formats_page, and --version of ${#programs[@]} programs (built and packaged)"
+echo "version $version in the package, its changelog, ${#programs[@]} section-1 pages and $formats_page," \
+  "and --version of ${#programs[@]} programs (built and packaged)"

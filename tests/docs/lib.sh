@@ -6,6 +6,13 @@ fail() {
   exit 1
 }
 
+# Ends the test as skipped (exit status 77, which ctest reports as "Skipped")
+# with a message that says why.
+skip() {
+  printf 'SKIPPED: %s\n' "$*"
+  exit 77
+}
+
 # Fails unless the command is installed; the name of the Debian package that
 # provides it goes in the message.
 require_command() {

@@ -1,21 +1,21 @@
 #!/usr/bin/env bash
 # Every program has its section-1 manual page, the file formats have their
-# section-5 page, and the pages name the right program, section and version
-# and point to one another.
-#   manual_pages_present.sh <man directory> <version> <section-5 page> <program>...
+# section-5 page, and the pages name the right program and section, leave
+# their version to the build, and point to one another.
+#   manual_pages_present.sh <man directory> <section-5 page> <program>...
 set -euo pipefail
 source "$(dirname "$0")/lib.sh"
 
 man_dir=$1
-version=$2
-formats_page=$3
-shift 3
+formats_page=$2
+shift 2
 programs=("$@")
 [ ${#programs[@]} -gt 0 ] || fail "no program given"
 formats_name=${formats_page%.5}
 formats_reference=".BR \\%${formats_name//-/\\-} (5)"  # as a SEE ALSO line writes it
 
-# The title line: .TH NAME SECTION DATE "seismic-toolkit VERSION" ...
+# The title line: .TH NAME SECTION DATE "seismic-toolkit @PROJECT_VERSION@" ...
+# The build puts the version of the project in place of @PROJECT_VERSION@.
 check_title() {
   local page=$1 name=$2 section=$3
   local title
@@ -23,8 +23,9 @@ check_title() {
   local upper=${name^^}
   upper=${upper//-/\\-}
   [[ $title == ".TH $upper $section "* ]] || fail "$page: title line names another page or section: $title"
-  [[ $title == *"\"seismic-toolkit $version\""* ]] ||
-    fail "$page: title line does not carry the version $version of the project: $title"
+  [[ $title == *'"seismic-toolkit @PROJECT_VERSION@"'* ]] ||
+    fail "$page: the footer of the title line is not \"seismic-toolkit @PROJECT_VERSION@\"," \
+      "which the build fills with the project's version: $title"
 }
 
 for program in "${programs[@]}"; do

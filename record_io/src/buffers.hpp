@@ -131,6 +131,8 @@ class InputBuffer {
   // now stand; false when the file has no more bytes. A value of more than
   // kMaxValueBytes ends the run.
   bool refill(const char*& kept);
+  // Ends the run on a value, starting at `at`, of more than kMaxValueBytes.
+  [[noreturn]] void refuse_long_value(const char* at) const;
   // Column (from 1) of `at` in the current record.
   std::size_t column_of(const char* at) const noexcept {
     return static_cast<std::size_t>((at - data()) - record_start_ + 1);

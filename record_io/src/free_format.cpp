@@ -111,6 +111,7 @@ class ValueReader {
     const char* end = at_;
     while (within_value(end)) ++end;
     const std::string_view value(at_, static_cast<std::size_t>(end - at_));
+    if (value.size() > kMaxValueBytes) in_.refuse_long_value(at_);
     const ParseStatus status = item.kind() == ItemKind::real ? parse_real(value, 0, item.real())
                                                              : parse_integer(value, item.integer());
     const std::size_t first_column = in_.column_of(at_);

@@ -202,13 +202,16 @@ bool InputBuffer::begin_record_slowly() {
 bool InputBuffer::refill(const char*& kept) {
   if (at_end_) return false;
   const auto keep = static_cast<std::size_t>(kept - data());
-  if (end_ - keep > kMaxValueBytes)
-    fail_run(name_ + ":" + std::to_string(line_number_),
-             "column " + std::to_string(column_of(kept)) + ": a value of more than " + std::to_string(kMaxValueBytes) +
-                 " bytes (values are read up to 1 MiB)");
+  if (end_ - keep > kMaxValueBytes) refuse_long_value(kept);
   const bool more = fill(keep, kMaxValueBytes + kReadChunk);
   kept = data();
   return more;
+}
+
+void InputBuffer::refuse_long_value(const char* at) const {
+  fail_run(name_ + ":" + std::to_string(line_number_), "column " + std::to_string(column_of(at)) +
+                                                          ": a value of more than " + std::to_string(kMaxValueBytes) +
+                                                          " bytes (values are read up to 1 MiB)");
 }
 
 void InputBuffer::end_record_slowly() {

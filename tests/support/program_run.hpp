@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace toolkit_test {
 
@@ -25,7 +26,8 @@ class WorkDir {
  private:
   std::filesystem::path root_;  // holds work_ and the captured streams
   std::filesystem::path work_;
-  friend struct RunResult run_program(std::string_view program, const WorkDir& dir);
+  friend struct RunResult run_program_in(std::string_view program, const WorkDir& dir, std::string_view subdirectory,
+                                         const std::vector<std::string>& arguments);
 };
 
 struct RunResult {
@@ -37,6 +39,12 @@ struct RunResult {
 // Runs build/bin/<program> with `dir` as its working directory, no
 // arguments and no standard input; ends it if it runs for over a minute.
 RunResult run_program(std::string_view program, const WorkDir& dir);
+
+// The same with `arguments` on the command line, in the directory
+// `subdirectory` of `dir` (a station's directory inside an event's, say; `dir`
+// itself when empty).
+RunResult run_program_in(std::string_view program, const WorkDir& dir, std::string_view subdirectory,
+                         const std::vector<std::string>& arguments = {});
 
 // The text of `lines`, each ended by a line feed.
 std::string lines_of(std::initializer_list<std::string_view> lines);

@@ -348,7 +348,8 @@ std::vector<std::string> draw_spectrum_plot(const SpectrumPlot& plot) {
   // Below the plateau at the right end, where the spectrum has fallen away.
   add_text(svg, kFrameRight - 6.0, plateau_y + 16.0, mark_label + " text-anchor=\"end\"", "&#937;0 = " + omega0);
   const bool label_left = corner_x > middle_x;
-  add_text(svg, corner_x + (label_left ? -6.0 : 6.0), kFrameTop + 16.0,
+  // Near the bottom of the frame, which the spectra leave free around the corner.
+  add_text(svg, corner_x + (label_left ? -6.0 : 6.0), kFrameBottom - 8.0,
            mark_label + (label_left ? " text-anchor=\"end\"" : " text-anchor=\"start\""), "fc = " + corner + " Hz");
 
   add_legend_entry(svg, 120.0, 524.0, kUncorrectedStyle, "espectro de infile, sin corregir");

@@ -38,12 +38,14 @@ struct Band {
   float highest;
 };
 
-// A frequency for a message: "25.000 Hz".
-std::string hertz(double frequency) {
+// A frequency for a message, in hertz with three decimals: "25.000".
+std::string decimals(double frequency) {
   char text[64];
-  std::snprintf(text, sizeof text, "%.3f Hz", frequency);
+  std::snprintf(text, sizeof text, "%.3f", frequency);
   return text;
 }
+
+std::string hertz(double frequency) { return decimals(frequency) + " Hz"; }
 
 }  // namespace
 
@@ -136,7 +138,7 @@ int main(int argc, char** argv) {
   const auto used_count = static_cast<std::int32_t>(used.size());
   if (used_count < kMinUsableSamples) {
     const std::string where = std::isfinite(band.lowest) || std::isfinite(band.highest)
-                                  ? " in the band from " + hertz(static_cast<double>(band.lowest)) + " to " +
+                                  ? " in the band from " + decimals(static_cast<double>(band.lowest)) + " to " +
                                         hertz(static_cast<double>(band.highest))
                                   : "";
     fail(corrected_file.name(), std::to_string(used_count) + (used_count == 1 ? " usable sample" : " usable samples") +

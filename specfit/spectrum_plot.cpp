@@ -18,7 +18,7 @@ struct CurveStyle {
 };
 constexpr CurveStyle kUncorrectedStyle{"#8c8c8c", "1", nullptr};
 constexpr CurveStyle kCorrectedStyle{"#1f77b4", "1.2", nullptr};
-constexpr CurveStyle kModelStyle{"#d62728", "3", nullptr};
+constexpr CurveStyle kModelStyle{"#d62728", "2.5", nullptr};
 constexpr CurveStyle kMarkerStyle{"#2ca02c", "1.2", "6 4"};
 constexpr const char* kGridColour = "#e4e4e4";
 constexpr const char* kFrameColour = "#000000";
@@ -316,11 +316,12 @@ std::vector<std::string> draw_spectrum_plot(const SpectrumPlot& plot) {
     add_text(svg, middle_x, 64.0, "fill=\"#555555\" font-size=\"11\" text-anchor=\"middle\"", svg_text(title));
 
   // Step 3: grid, ticks and labels, then the curves inside the frame: the
-  // spectrum before correction, the dashed marks, the model as a broad line,
-  // and the corrected spectrum over it, so that both stay visible.
+  // spectra, the dashed marks, and the model on top, which a dense, noisy
+  // spectrum would otherwise hide.
   add_axes(svg, across, up);
   svg.push_back("<g clip-path=\"url(#marco)\">");
   add_path(svg, sampled_curve(plot.frequency, plot.uncorrected, across, up), kUncorrectedStyle);
+  add_path(svg, sampled_curve(plot.frequency, plot.corrected, across, up), kCorrectedStyle);
   const double plateau_y = up.at(fit.level);
   const double corner_x = across.at(std::log10(fit.corner));
   add_line(svg, kFrameLeft, plateau_y, kFrameRight, plateau_y, stroke_attributes(kMarkerStyle));
@@ -339,7 +340,6 @@ std::vector<std::string> draw_spectrum_plot(const SpectrumPlot& plot) {
         {across.at(log_frequency), up.at(model_log_amplitude(fit.level, fit.corner, std::pow(10.0, log_frequency)))});
   }
   add_path(svg, {model}, kModelStyle);
-  add_path(svg, sampled_curve(plot.frequency, plot.corrected, across, up), kCorrectedStyle);
   svg.push_back("</g>");
 
   // Step 4: the frame, the values beside the dashed marks, the legend.

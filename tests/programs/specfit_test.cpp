@@ -12,7 +12,6 @@
 #include <filesystem>
 #include <iostream>
 #include <random>
-#include <regex>
 #include <string>
 #include <vector>
 
@@ -349,13 +348,35 @@ TEST(Specfit, StandardOutputAndLevelFile) {
   dir.write("t1dhp", t1dhp_of({}));
   const Fitted fit = run_chain(dir);
   ASSERT_EQ(fit.status, 0);
-  // A real item: one blank, then 16 columns, fixed-point with four blanks
-  // after it or in exponent form.
-  const std::string real = " ( *-?[0-9]+\\.[0-9]+    | *-?[0-9]\\.[0-9]{8}E[-+][0-9]{2})";
-  const std::string pattern = " Nivel plano " + real + "\n Nivel a la 10 " + real + "\n Frecuencia de esquina " + real +
-                              "\n Desajuste " + real + "\n Muestras usadas          100\n Banda de ajuste " + real +
-                              real + "\n";
-  EXPECT_TRUE(std::regex_match(fit.out, std::regex(pattern))) << fit.out;
+  // Each line: one blank, the label, then each value as one blank and 16
+  // columns (a real) or 11 (the count), every value a whole number form.
+  struct Line {
+    std::string label;
+    std::vector<std::size_t> widths;
+  };
+  const std::vector<Line> lines = {{"Nivel plano ", {16}}, {"Nivel a la 10 ", {16}},   {"Frecuencia de esquina ", {16}},
+                                   {"Desajuste ", {16}},   {"Muestras usadas ", {11}}, {"Banda de ajuste ", {16, 16}}};
+  std::size_t at = 0;
+  for (const Line& line : lines) {
+    const std::size_t end = fit.out.find('\n', at);
+    ASSERT_NE(end, std::string::npos) << fit.out;
+    const std::string text = fit.out.substr(at, end - at);
+    ASSERT_EQ(text.rfind(" " + line.label, 0), 0u) << text;
+    std::size_t column = 1 + line.label.size();
+    for (const std::size_t width : line.widths) {
+      ASSERT_EQ(text.substr(column, 1), " ") << text;
+      const std::string value = text.substr(column + 1, width);
+      ASSERT_EQ(value.size(), width) << text;
+      char* parsed = nullptr;
+      std::strtod(value.c_str(), &parsed);
+      EXPECT_EQ(std::string(parsed).find_first_not_of(' '), std::string::npos) << text;
+      column += 1 + width;
+    }
+    EXPECT_EQ(text.size(), column) << text;
+    at = end + 1;
+  }
+  EXPECT_EQ(at, fit.out.size()) << fit.out;
+  EXPECT_EQ(fit.samples, 100);
 
   const std::string level_line = dir.read("nivel.dat");
   ASSERT_EQ(level_line.size(), 34u) << level_line;

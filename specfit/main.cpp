@@ -13,6 +13,7 @@
 // The outputs are opened only once the fit has succeeded: on any error every
 // file is left as it was.
 #include <cmath>
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
@@ -57,7 +58,7 @@ int main(int argc, char** argv) {
              .writes = "nivel.dat, espectro.svg; the fitted values on standard output"},
             argc, argv);
 
-  const Layout title_line{"(A200)"};
+  const Layout title_line{"(A" + std::to_string(kTitleLength) + ")"};
   const Layout level_line{"(F8.4,1X,F9.3,1X,F7.4,1X,I6)"};
 
   // Step 1: the spectrum before correction, read as pathfix reads it: a value

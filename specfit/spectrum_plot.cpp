@@ -32,6 +32,10 @@ constexpr int kPointsPerLine = 8;
 // the others as powers of ten.
 constexpr int kPlainLabelLowest = -2;
 constexpr int kPlainLabelHighest = 3;
+// The least room, in decades, between an amplitude and the frame.
+constexpr double kDecadeMargin = 0.05;
+// At most this many decades of an axis are labelled one by one.
+constexpr int kMaxLabelledDecades = 12;
 // Characters of the title of "infile" shown in the picture.
 constexpr std::size_t kMaxTitleLength = 100;
 
@@ -137,39 +141,68 @@ void add_text(std::vector<std::string>& svg, double x, double y, const std::stri
                 "</text>");
 }
 
-// Grid lines at the decades, ticks outside the frame at every 1 to 9 times
-// a power of ten, labels at the decades.
-void add_axes(std::vector<std::string>& svg, const LogAxis& across, const LogAxis& up) {
-  const std::string grid = "stroke=\"" + std::string(kGridColour) + "\" stroke-width=\"1\"";
-  const std::string tick = "stroke=\"" + std::string(kFrameColour) + "\" stroke-width=\"1\"";
+// The decades of one axis: grid lines inside the frame, ticks outside it at
+// every 1 to 9 times a power of ten, labels at the decades. An axis of more
+// than kMaxLabelledDecades decades labels (and draws grid lines at) every
+// second, third, ... decade only, and has no ticks between decades.
+void add_decades(std::vector<std::string>& svg, const LogAxis& axis, bool across) {
   constexpr double kMajorTick = 7.0;
   constexpr double kMinorTick = 4.0;
+  const std::string grid = "stroke=\"" + std::string(kGridColour) + "\" stroke-width=\"1\"";
+  const std::string tick = "stroke=\"" + std::string(kFrameColour) + "\" stroke-width=\"1\"";
   const std::string label = "fill=\"" + std::string(kTextColour) + "\" font-size=\"12\"";
-  const std::string axis_title = "fill=\"" + std::string(kTextColour) + "\" font-size=\"13\"";
+  // A line at `at` along the axis, from `from` to `to` across it.
+  auto line_at = [&](double at, double from, double to, const std::string& attributes) {
+    if (across) {
+      add_line(svg, at, from, at, to, attributes);
+    } else {
+      add_line(svg, from, at, to, at, attributes);
+    }
+  };
+  const double edge = across ? kFrameBottom : kFrameLeft;  // ticks go outwards from here
+  const double outwards = across ? 1.0 : -1.0;
+  const int decades = axis.highest_decade - axis.lowest_decade;
+  const int stride = (decades + kMaxLabelledDecades - 1) / kMaxLabelledDecades;
 
-  for (int decade = across.lowest_decade; decade <= across.highest_decade; ++decade) {
-    const double x = across.at(decade);
-    if (decade > across.lowest_decade && decade < across.highest_decade)
-      add_line(svg, x, kFrameTop, x, kFrameBottom, grid);
-    add_line(svg, x, kFrameBottom, x, kFrameBottom + kMajorTick, tick);
-    add_text(svg, x, kFrameBottom + 22.0, label + " text-anchor=\"middle\"", power_of_ten_label(decade));
-    if (decade == across.highest_decade) break;
+  for (int decade = axis.lowest_decade; decade <= axis.highest_decade; ++decade) {
+    const double at = axis.at(decade);
+    const bool labelled = (decade - axis.lowest_decade) % stride == 0;
+    if (labelled && decade > axis.lowest_decade && decade < axis.highest_decade) {
+      if (across) {
+        line_at(at, kFrameTop, kFrameBottom, grid);
+      } else {
+        line_at(at, kFrameLeft, kFrameRight, grid);
+      }
+    }
+    if (across) {
+      line_at(at, edge, edge + outwards * kMajorTick, tick);
+    } else {
+      line_at(at, edge + outwards * kMajorTick, edge, tick);
+    }
+    if (labelled) {
+      if (across) {
+        add_text(svg, at, kFrameBottom + 22.0, label + " text-anchor=\"middle\"", power_of_ten_label(decade));
+      } else {
+        add_text(svg, kFrameLeft - 10.0, at + 4.0, label + " text-anchor=\"end\"", power_of_ten_label(decade));
+      }
+    }
+    if (decade == axis.highest_decade || stride > 1) continue;
     for (int multiple = 2; multiple <= 9; ++multiple) {
-      const double minor = across.at(decade + std::log10(static_cast<double>(multiple)));
-      add_line(svg, minor, kFrameBottom, minor, kFrameBottom + kMinorTick, tick);
+      const double minor = axis.at(decade + std::log10(static_cast<double>(multiple)));
+      if (across) {
+        line_at(minor, edge, edge + outwards * kMinorTick, tick);
+      } else {
+        line_at(minor, edge + outwards * kMinorTick, edge, tick);
+      }
     }
   }
-  for (int decade = up.lowest_decade; decade <= up.highest_decade; ++decade) {
-    const double y = up.at(decade);
-    if (decade > up.lowest_decade && decade < up.highest_decade) add_line(svg, kFrameLeft, y, kFrameRight, y, grid);
-    add_line(svg, kFrameLeft - kMajorTick, y, kFrameLeft, y, tick);
-    add_text(svg, kFrameLeft - 10.0, y + 4.0, label + " text-anchor=\"end\"", power_of_ten_label(decade));
-    if (decade == up.highest_decade) break;
-    for (int multiple = 2; multiple <= 9; ++multiple) {
-      const double minor = up.at(decade + std::log10(static_cast<double>(multiple)));
-      add_line(svg, kFrameLeft - kMinorTick, minor, kFrameLeft, minor, tick);
-    }
-  }
+}
+
+// Both axes and their titles.
+void add_axes(std::vector<std::string>& svg, const LogAxis& across, const LogAxis& up) {
+  const std::string axis_title = "fill=\"" + std::string(kTextColour) + "\" font-size=\"13\"";
+  add_decades(svg, across, true);
+  add_decades(svg, up, false);
   const double middle_x = (kFrameLeft + kFrameRight) / 2.0;
   const double middle_y = (kFrameTop + kFrameBottom) / 2.0;
   add_text(svg, middle_x, kFrameBottom + 44.0, axis_title + " text-anchor=\"middle\"", "Frecuencia (Hz)");
@@ -187,13 +220,17 @@ void add_legend_entry(std::vector<std::string>& svg, double x, double y, const C
 
 // The decades that hold the range: floor and ceiling of the logarithms, and
 // at least one decade.
+//   frequencies 0.25 to 12 Hz            -> 0.1 to 100
+//   amplitudes 1.4e-5 to 760, margin     -> 1e-5 to 1000
+//   amplitudes 1.0e-30 to 1e10, margin   -> 1e-31 to 1e11
 LogAxis axis_over(double lowest_log, double highest_log, double start, double end, bool margin) {
   int lowest = static_cast<int>(std::floor(lowest_log));
   int highest = static_cast<int>(std::ceil(highest_log));
-  // Amplitudes keep clear of the frame: a value on a decade gets the next one.
+  // Amplitudes keep clear of the frame: a value on a decade, or closer to it
+  // than kDecadeMargin, gets the next one.
   if (margin) {
-    lowest = static_cast<int>(std::ceil(lowest_log)) - 1;
-    highest = static_cast<int>(std::floor(highest_log)) + 1;
+    if (lowest_log - lowest < kDecadeMargin) --lowest;
+    if (highest - highest_log < kDecadeMargin) ++highest;
   }
   if (highest <= lowest) highest = lowest + 1;
   return {lowest, highest, start, end};

@@ -4,10 +4,9 @@
 // band fitted.
 //
 // The positions are worked out here from the frame found in the image and
-// the rule of the axes (whole decades: frequencies from the decade at or
-// below the lowest to the one at or above the highest; amplitudes from the
-// decade below the lowest to the one above the highest), not taken from the
-// program.
+// the rule of the axes (whole decades from the decade at or below the
+// lowest value to the one at or above the highest, with a twentieth of a
+// decade to spare for amplitudes), not taken from the program.
 #include <gtest/gtest.h>
 
 #include <algorithm>

@@ -7,6 +7,7 @@
 
 #include <cmath>
 #include <cstddef>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -133,19 +134,47 @@ TEST(DrawSpectrumPlot, UnplottableSamplesBreakTheCurve) {
   const std::vector<float> corrected = {100.0f, 90.0f, 0.0f, 70.0f, -5.0f, NAN, 40.0f};
   const SourceFit fit{2.0, 3.0, 0.1, CornerPosition::inside, 1.0, 7.0};
   const std::vector<std::string> svg = draw_spectrum_plot({frequency, uncorrected, corrected, fit, 3, ""});
-  std::string last_path;
+  // The corrected spectrum's curve: the path in the stroke colour that the
+  // legend gives it.
+  std::string stroke;
+  for (std::size_t i = 1; i < svg.size(); ++i)
+    if (svg[i].rfind("<text", 0) == 0 && svg[i].find("espectro corregido") != std::string::npos) {
+      const std::size_t at = svg[i - 1].find("stroke=\"");
+      ASSERT_NE(at, std::string::npos) << svg[i - 1];
+      stroke = svg[i - 1].substr(at, svg[i - 1].find('"', at + 8) + 1 - at);
+    }
+  ASSERT_FALSE(stroke.empty());
+  std::string path;
   for (std::size_t i = 0; i < svg.size(); ++i)
-    if (svg[i].rfind("<path ", 0) == 0)
-      for (last_path.clear(); i < svg.size() && svg[i] != "\"/>"; ++i) last_path += svg[i] + "\n";
+    if (svg[i].rfind("<path ", 0) == 0 && svg[i].find(stroke) != std::string::npos)
+      for (; i < svg.size() && svg[i] != "\"/>"; ++i) path += svg[i] + "\n";
   // Runs: 100, 90 | 70 | 40.
   std::size_t moves = 0;
   std::size_t lines = 0;
-  for (const char c : last_path) {
+  for (const char c : path) {
     moves += c == 'M';
     lines += c == 'L';
   }
-  EXPECT_EQ(moves, 3u) << last_path;
-  EXPECT_EQ(lines, 1u) << last_path;
+  EXPECT_EQ(moves, 3u) << path;
+  EXPECT_EQ(lines, 1u) << path;
+}
+
+// Amplitudes over forty decades (a corrected spectrum of 1e10 and one before
+// correction of 1e-30): the labels of the amplitude axis, left of the
+// frame, stay few enough to be read.
+TEST(DrawSpectrumPlot, LongAxisLabelsEveryFewDecades) {
+  const std::vector<float> frequency = {1.0f, 2.0f, 3.0f, 4.0f};
+  const std::vector<float> uncorrected = {1e-30f, 1e-30f, 1e-30f, 1e-30f};
+  const std::vector<float> corrected = {1e10f, 1e10f, 1e10f, 1e10f};
+  const SourceFit fit{10.0, 4.0, 0.0, CornerPosition::highest_frequency, 1.0, 4.0};
+  const std::vector<std::string> svg = draw_spectrum_plot({frequency, uncorrected, corrected, fit, 4, ""});
+  int labels = 0;
+  for (const std::string& line : svg) {
+    if (line.rfind("<text x=\"", 0) != 0 || line.find("text-anchor=\"end\"") == std::string::npos) continue;
+    if (std::strtod(line.c_str() + 9, nullptr) < kFrameLeft) ++labels;
+  }
+  EXPECT_GE(labels, 5);
+  EXPECT_LE(labels, 13);
 }
 
 }  // namespace

@@ -50,12 +50,24 @@ std::string WorkDir::read(std::string_view name) const { return slurp(file(name)
 
 bool WorkDir::exists(std::string_view name) const { return fs::exists(fs::symlink_status(file(name))); }
 
-RunResult run_program(std::string_view program, const WorkDir& dir) { return run_program(program, dir, {}); }
+RunResult run_program(std::string_view program, const WorkDir& dir) { return run_program_with(program, dir, {}, {}, {}); }
 
-RunResult run_program(std::string_view program, const WorkDir& dir, const std::function<void()>& in_child,
-                      std::string_view argument) {
+RunResult run_program(std::string_view program, const WorkDir& dir, const std::function<void()>& in_child) {
+  return run_program_with(program, dir, {}, {}, in_child);
+}
+
+RunResult run_program_in(std::string_view program, const WorkDir& dir, std::string_view subdirectory,
+                         const std::vector<std::string>& arguments) {
+  return run_program_with(program, dir, subdirectory, arguments, {});
+}
+
+RunResult run_program_with(std::string_view program, const WorkDir& dir, std::string_view subdirectory,
+                           const std::vector<std::string>& arguments, const std::function<void()>& in_child) {
   const std::string executable = std::string(TOOLKIT_BIN_DIR) + "/" + std::string(program);
-  const std::string argument_text(argument);
+  const std::string directory = (subdirectory.empty() ? dir.work_ : dir.work_ / subdirectory).string();
+  std::vector<char*> argv{const_cast<char*>(executable.c_str())};
+  for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
+  argv.push_back(nullptr);
   const std::string out_path = (dir.root_ / "stdout").string();
   const std::string err_path = (dir.root_ / "stderr").string();
   const pid_t child = ::fork();
@@ -65,14 +77,10 @@ RunResult run_program(std::string_view program, const WorkDir& dir, const std::f
     const int out = ::open(out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     const int err = ::open(err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     if (in < 0 || out < 0 || err < 0 || ::dup2(in, 0) < 0 || ::dup2(out, 1) < 0 || ::dup2(err, 2) < 0 ||
-        ::chdir(dir.work_.c_str()) != 0)
+        ::chdir(directory.c_str()) != 0)
       ::_exit(127);
     if (in_child) in_child();
-    if (argument_text.empty()) {
-      ::execl(executable.c_str(), executable.c_str(), static_cast<char*>(nullptr));
-    } else {
-      ::execl(executable.c_str(), executable.c_str(), argument_text.c_str(), static_cast<char*>(nullptr));
-    }
+    ::execv(executable.c_str(), argv.data());
     ::_exit(127);
   }
   const auto deadline = std::chrono::steady_clock::now() + kRunLimit;

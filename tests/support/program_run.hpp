@@ -5,6 +5,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace toolkit_test {
 
@@ -26,8 +27,9 @@ class WorkDir {
  private:
   std::filesystem::path root_;  // holds work_ and the captured streams
   std::filesystem::path work_;
-  friend struct RunResult run_program(std::string_view program, const WorkDir& dir,
-                                      const std::function<void()>& in_child, std::string_view argument);
+  friend struct RunResult run_program_with(std::string_view program, const WorkDir& dir,
+                                           std::string_view subdirectory, const std::vector<std::string>& arguments,
+                                           const std::function<void()>& in_child);
 };
 
 struct RunResult {
@@ -40,11 +42,15 @@ struct RunResult {
 // Runs build/bin/<program> with `dir` as its working directory, no
 // arguments and no standard input; ends it if it runs for over a minute.
 RunResult run_program(std::string_view program, const WorkDir& dir);
-// The same, with `in_child` called in the new process just before the
-// program starts (to close a descriptor or set a limit, say), and with one
-// argument unless `argument` is empty.
-RunResult run_program(std::string_view program, const WorkDir& dir, const std::function<void()>& in_child,
-                      std::string_view argument = {});
+// The same with `arguments` on the command line, in the directory
+// `subdirectory` of `dir` (a station's directory inside an event's, say; `dir`
+// itself when empty), and `in_child`, when given, called in the new process
+// just before the program starts (to close a descriptor or set a limit, say).
+RunResult run_program_with(std::string_view program, const WorkDir& dir, std::string_view subdirectory,
+                           const std::vector<std::string>& arguments, const std::function<void()>& in_child);
+RunResult run_program(std::string_view program, const WorkDir& dir, const std::function<void()>& in_child);
+RunResult run_program_in(std::string_view program, const WorkDir& dir, std::string_view subdirectory,
+                         const std::vector<std::string>& arguments = {});
 
 // The text of `lines`, each ended by a line feed.
 std::string lines_of(std::initializer_list<std::string_view> lines);

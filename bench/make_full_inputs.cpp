@@ -5,10 +5,19 @@
 //   make_full_inputs scratch/bench
 //
 // pickpair: 100 picks; hypomean: 10 location records; mwcalc: its two single
-// values; pathfix: 100000 amplitudes; colspace: 10000 lines; stalist: 100
-// stations.
+// values; pathfix: 100000 amplitudes, and in pathfix-8193/ a spectrum of 8193
+// samples (8192 amplitudes after the record passed over); colspace: 10000
+// lines; stalist: 100 stations.
+//
+// With --events N, writes N event directories instead, each with the working
+// directory of pathfix (a spectrum of 8193 samples) and of mwcalc, every
+// event's values its own:
+//
+//   make_full_inputs --events 2000 scratch/events
+//   -> scratch/events/0001/pathfix/{infile,t1dhp}, scratch/events/0001/mwcalc/{epi.dat,t1.promedio}, ...
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -64,11 +73,44 @@ std::string picks(Numbers& numbers, int count) {
   return text;
 }
 
+// A decaying displacement spectrum: the header (a value not used, the step
+// in hertz, the sample count), the record passed over, then one amplitude per
+// line for every sample but the first.
+std::string spectrum(Numbers& numbers, int sample_count, double step_hz) {
+  std::string text = format("0.0 %.9g %d\n\n", step_hz, sample_count);
+  for (int i = 1; i < sample_count; ++i) {
+    const double f = step_hz * i;
+    text += format("%.6e\n", 2.5e-4 / (1.0 + (f / 3.0) * (f / 3.0)) * (0.94 + 0.12 * numbers.unit()));
+  }
+  return text;
+}
+
+// A spectrum of 8193 samples: a 16384-point transform at 100 samples per
+// second, up to its Nyquist frequency of 50 Hz.
+constexpr int kEventSampleCount = 8193;
+constexpr double kEventStepHz = 50.0 / 8192.0;
+
+void write_events(const fs::path& root, int count) {
+  Numbers numbers;
+  for (int event = 1; event <= count; ++event) {
+    const fs::path directory = root / format("%04d", event);
+    write(directory / "pathfix/infile", spectrum(numbers, kEventSampleCount, kEventStepHz));
+    write(directory / "pathfix/t1dhp", format("%.1f %.1f\n", 5.0 + numbers.unit() * 150.0, 2.0 + numbers.unit() * 20.0));
+    write(directory / "mwcalc/epi.dat", format("%.4f %.4f %.2f\n", 36.5 + numbers.unit() * 2.0,
+                                               -4.5 + numbers.unit() * 2.0, 2.0 + numbers.unit() * 20.0));
+    write(directory / "mwcalc/t1.promedio", format("%.2f\n", 1.5 + numbers.unit() * 3.0));
+  }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc == 4 && std::string(argv[1]) == "--events") {
+    write_events(argv[3], std::atoi(argv[2]));
+    return 0;
+  }
   if (argc != 2) {
-    std::fprintf(stderr, "usage: make_full_inputs DIRECTORY\n");
+    std::fprintf(stderr, "usage: make_full_inputs DIRECTORY\n       make_full_inputs --events COUNT DIRECTORY\n");
     return 2;
   }
   const fs::path root = argv[1];
@@ -89,13 +131,8 @@ int main(int argc, char** argv) {
   write(root / "mwcalc-empty/epi.dat", "37.1848 -3.6916 9.92\n");
   write(root / "mwcalc-empty/t1.promedio", "2.87\n");
 
-  // A decaying spectrum of 100000 amplitudes at a step of 0.001 Hz.
-  std::string spectrum = "0.0 0.001 100001\n\n";
-  for (int i = 1; i <= 100000; ++i) {
-    const double f = 0.001 * i;
-    spectrum += format("%.6e\n", 2.5e-4 / (1.0 + (f / 3.0) * (f / 3.0)) * (0.94 + 0.12 * numbers.unit()));
-  }
-  write(root / "pathfix/infile", spectrum);
+  // 100000 amplitudes at a step of 0.001 Hz.
+  write(root / "pathfix/infile", spectrum(numbers, 100001, 0.001));
   write(root / "pathfix/t1dhp", "23.4 11.8\n");
   write(root / "pathfix-empty/infile", "0.0 0.001 1\n\n");
   write(root / "pathfix-empty/t1dhp", "23.4 11.8\n");
@@ -116,5 +153,9 @@ int main(int argc, char** argv) {
                        36 + numbers.below(6), numbers.unit() * 59.9999, numbers.below(2500));
   write(root / "stalist/tempo2.dat", stations);
   write(root / "stalist-empty/tempo2.dat", "");
+
+  // Written last, so that every input above stays as it was before it came.
+  write(root / "pathfix-8193/infile", spectrum(numbers, kEventSampleCount, kEventStepHz));
+  write(root / "pathfix-8193/t1dhp", "23.4 11.8\n");
   return 0;
 }

@@ -181,6 +181,8 @@ RowPlan::RowPlan(const LayoutData& source, const LayoutData& target, std::size_t
     pair.windows[1] = second.window;
     pairs_.push_back(pair);
   }
+  block_count_ = blocks_.size();
+  pair_count_ = pairs_.size();
 #ifdef RECORD_IO_ROW_SHUFFLE
   if (!blocks_.empty()) {
     if (__builtin_cpu_supports("avx2")) {
@@ -194,8 +196,8 @@ RowPlan::RowPlan(const LayoutData& source, const LayoutData& target, std::size_t
 
 void RowPlan::write_blocks(const char* source, char* out) const noexcept {
 #ifdef RECORD_IO_ROW_SHUFFLE
-  if (route_ == Route::pairs) return shuffle_pairs(pairs_.data(), pairs_.size(), source, out);
-  shuffle_blocks(blocks_.data(), blocks_.size(), source, out);
+  if (route_ == Route::pairs) return shuffle_pairs(pairs_.data(), pair_count_, source, out);
+  shuffle_blocks(blocks_.data(), block_count_, source, out);
 #else
   (void)source, (void)out;
 #endif

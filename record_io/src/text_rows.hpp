@@ -71,6 +71,8 @@ class RowPlan {
   std::vector<std::int32_t> source_of_;  // per column of the record: a source column, or kBlank
   std::vector<Block> blocks_;  // empty where a block would need more than 16 source bytes
   std::vector<Pair> pairs_;
+  std::size_t block_count_ = 0;
+  std::size_t pair_count_ = 0;
   Route route_ = Route::bytes;
 };
 

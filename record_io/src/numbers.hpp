@@ -24,7 +24,6 @@ namespace record_io::detail {
 inline constexpr std::size_t kFreeIntegerWidth = 11;
 inline constexpr std::size_t kFreeRealWidth = 16;
 inline constexpr std::size_t kFreeRealFixedWidth = 12;
-inline constexpr int kFreeRealDigits = 9;
 
 // Writes `value` as an Iw field: exactly `width` characters at `out`.
 //   format_integer(out, 4, 42)   -> "  42"
@@ -32,7 +31,8 @@ inline constexpr int kFreeRealDigits = 9;
 //   format_integer(out, 2, 123)  -> "**"
 void format_integer(char* out, std::size_t width, std::int32_t value) noexcept;
 
-// Writes `value` as an Fw.d field: exactly `width` characters at `out`.
+// Writes `value` as an Fw.d field: exactly `width` characters at `out`, for
+// decimals <= width <= kMaxNumericWidth, as a layout has them.
 //   format_fixed(out, 5, 2, 10.025f)  -> "10.02"  (exact value 10.0249996...)
 //   format_fixed(out, 5, 2, 10.045f)  -> "10.05"  (exact value 10.0450001...)
 //   format_fixed(out, 5, 2, -0.001f)  -> "-0.00"  (a negative value keeps its sign)

@@ -126,11 +126,8 @@ std::optional<FieldError> decode_number(std::string_view text, const Field& fiel
       return std::nullopt;
     }
     status = detail::parse_integer(compact, item.integer());
-    if (status == detail::ParseStatus::out_of_range)
-      return field_error(field, "integer " + quote_found(trimmed(text)) +
-                                    " is out of range (allowed: -2147483648 to 2147483647)");
     if (status != detail::ParseStatus::ok)
-      return field_error(field, "cannot read " + quote_found(trimmed(text)) + " as an integer");
+      return field_error(field, detail::conversion_error(status, detail::NumberKind::integer, trimmed(text)));
     return std::nullopt;
   }
   if (compact.empty()) {
@@ -138,10 +135,8 @@ std::optional<FieldError> decode_number(std::string_view text, const Field& fiel
     return std::nullopt;
   }
   status = detail::parse_real(compact, field.decimals, item.real());
-  if (status == detail::ParseStatus::out_of_range)
-    return field_error(field, "number " + quote_found(trimmed(text)) + " is beyond the range of a real");
   if (status != detail::ParseStatus::ok)
-    return field_error(field, "cannot read " + quote_found(trimmed(text)) + " as a number");
+    return field_error(field, detail::conversion_error(status, detail::NumberKind::real, trimmed(text)));
   return std::nullopt;
 }
 

@@ -60,24 +60,13 @@ std::optional<FieldError> value_error(std::size_t start, std::size_t end, std::s
 
 // Converts the undelimited value record[start, end) into a numeric item.
 std::optional<FieldError> store_number(std::string_view value, const InItem& item, std::size_t start) {
-  const std::size_t end = start + value.size();
-  if (item.kind() == ItemKind::integer) {
-    switch (detail::parse_integer(value, item.integer())) {
-      case detail::ParseStatus::ok: return std::nullopt;
-      case detail::ParseStatus::out_of_range:
-        return value_error(start, end,
-                           "integer " + quote_found(value) + " is out of range (allowed: -2147483648 to 2147483647)");
-      case detail::ParseStatus::syntax: break;
-    }
-    return value_error(start, end, "cannot read " + quote_found(value) + " as an integer");
-  }
-  switch (detail::parse_real(value, 0, item.real())) {
-    case detail::ParseStatus::ok: return std::nullopt;
-    case detail::ParseStatus::out_of_range:
-      return value_error(start, end, "number " + quote_found(value) + " is beyond the range of a real");
-    case detail::ParseStatus::syntax: break;
-  }
-  return value_error(start, end, "cannot read " + quote_found(value) + " as a number");
+  const bool integer = item.kind() == ItemKind::integer;
+  const detail::ParseStatus status =
+      integer ? detail::parse_integer(value, item.integer()) : detail::parse_real(value, 0, item.real());
+  if (status == detail::ParseStatus::ok) return std::nullopt;
+  return value_error(start, start + value.size(),
+                     detail::conversion_error(status, integer ? detail::NumberKind::integer : detail::NumberKind::real,
+                                              value));
 }
 
 }  // namespace
@@ -123,15 +112,15 @@ FreeReadOutcome read_free_values(InputFile& file, std::span<const InItem> items)
       } else {
         const InItem& item = items[filled];
         const std::size_t start = at;
-        // A real is read straight from the record when its short form ends
-        // where the value does; anything else goes the way of every value.
-        float quick;
+        // A real is read straight from the record when its number ends where
+        // the value does; anything else goes the way of every value.
+        float real;
         const char* const record_end = record.data() + record.size();
-        const char* const number_end =
-            item.kind() == ItemKind::real ? scan_short_real(record.data() + start, record_end, 0, quick) : nullptr;
-        if (number_end != nullptr && (number_end == record_end || class_of(*number_end) != ByteClass::value)) {
-          item.real() = quick;
-          at = static_cast<std::size_t>(number_end - record.data());
+        const NumberScan scan = item.kind() == ItemKind::real ? scan_real(record.data() + start, record_end, 0, real)
+                                                              : NumberScan{nullptr, ParseStatus::syntax};
+        if (scan.status == ParseStatus::ok && (scan.end == record_end || class_of(*scan.end) != ByteClass::value)) {
+          item.real() = real;
+          at = static_cast<std::size_t>(scan.end - record.data());
         } else if (item.kind() == ItemKind::text && is_quote(c)) {
           at = store_quoted(record, start, item.text());
         } else {

@@ -21,23 +21,24 @@ namespace {
 // Written exponents and implied decimals beyond this count as this: any
 // value with such a power of ten overflows or rounds to zero, unless a text
 // of as many digits offsets it.
-constexpr std::int64_t kExponentClamp = 1'000'000'000'000'000;  // 10^15
+constexpr std::uint64_t kExponentClamp = 1'000'000'000'000'000;  // 10^15
 
-// A real as written: [sign] digits [. digits] [E|e|D|d [sign] digits].
+// A real as written, [sign] digits [. digits] [E|e|D|d [sign] digits], as
+// the integer of all its digits times a power of ten.
 struct DecimalParts {
-  const char* end;             // one past the number
-  const char* integer_begin;   // the digits before the point
-  const char* integer_end;
-  const char* fraction_begin;  // the digits after it; an empty range without a point
-  const char* fraction_end;
-  std::uint64_t digits;        // all the digits as one integer, when there are at most 19
-  std::int64_t exponent;       // as written, clamped to +-kExponentClamp
-  bool negative;
+  const char* mantissa;          // the first digit, or the point
+  std::size_t integer_digits;    // before the point
+  std::size_t fraction_digits;   // after it
   bool point;
+  bool negative;
+  std::uint64_t digits;          // all the digits as one integer, when there are at most 19
+  std::int64_t power;            // the value is digits * 10^power
+  const char* end;               // one past the number
 
-  std::size_t digit_count() const {
-    return static_cast<std::size_t>((integer_end - integer_begin) + (fraction_end - fraction_begin));
-  }
+  std::size_t digit_count() const { return integer_digits + fraction_digits; }
+  const char* integer_end() const { return mantissa + integer_digits; }
+  const char* fraction_begin() const { return integer_end() + point; }
+  const char* fraction_end() const { return fraction_begin() + fraction_digits; }
 };
 
 // At most this many digits make an exact integer of 64 bits: 10^19 < 2^64.
@@ -54,43 +55,114 @@ constexpr std::size_t kMaxShortDigits = 19;
   return at;
 }
 
+// Eight bytes of text as one word, the first byte in the lowest lane.
+[[gnu::always_inline]] inline std::uint64_t load_word(const char* at) {
+  std::uint64_t word;
+  std::memcpy(&word, at, sizeof word);
+  if constexpr (std::endian::native == std::endian::big) word = __builtin_bswap64(word);
+  return word;
+}
+
+constexpr std::uint64_t kEachLane(std::uint8_t byte) { return 0x0101010101010101u * byte; }
+
+// How many of the word's bytes, from the first, are digits (0 to 8). A lane
+// of the sum or the difference below has its high bit set when its byte is
+// above '9' or below '0'; lanes after the first such one may be disturbed by
+// a carry, but only the first one counts.
+[[gnu::always_inline]] inline int leading_digits(std::uint64_t word) {
+  const std::uint64_t outside =
+      ((word - kEachLane('0')) | (word + kEachLane(0x80 - ('9' + 1)))) & kEachLane(0x80);
+  return std::countr_zero(outside) / 8;
+}
+
+// The number made by the first `count` bytes of the word (1 to 8 digits):
+// the digits move to the top lanes, the lanes below them become leading
+// zeros, and three multiplications join them in pairs, fours and eight.
+[[gnu::always_inline]] inline std::uint64_t digits_value(std::uint64_t word, int count) {
+  std::uint64_t lanes = (word - kEachLane('0')) << (8 * (8 - count));
+  lanes = lanes * 10 + (lanes >> 8);  // pairs in the even lanes
+  constexpr std::uint64_t kPairMask = 0x000000FF000000FF;
+  lanes = (((lanes & kPairMask) * (100 + (std::uint64_t{1000000} << 32))) +
+           (((lanes >> 16) & kPairMask) * (1 + (std::uint64_t{10000} << 32)))) >> 32;
+  return lanes;
+}
+
+// The value of the exponent digits [at, end), at most kExponentClamp.
+std::uint64_t clamped_exponent(const char* at, const char* end) {
+  std::uint64_t exponent = 0;
+  for (; at != end && exponent < kExponentClamp; ++at) exponent = exponent * 10 + static_cast<unsigned>(*at - '0');
+  return exponent < kExponentClamp ? exponent : kExponentClamp;
+}
+
+// Reads the digits and the point of a mantissa that ends within the eight
+// bytes at `at`, from one word: the byte of the point is taken out and the
+// bytes after it move down one lane, so that the digits on both sides make
+// one run. False, having read nothing, when the mantissa may go on past the
+// word.
+[[gnu::always_inline]] inline bool take_mantissa_in_word(const char* at, const char* end, DecimalParts& parts) {
+  const std::uint64_t word = load_word(at);
+  const int before = leading_digits(word);
+  if (before == 8) return false;
+  parts.integer_digits = static_cast<std::size_t>(before);
+  parts.point = ((word >> (8 * before)) & 0xff) == '.';
+  if (!parts.point) {
+    parts.fraction_digits = 0;
+    parts.digits = before == 0 ? 0 : digits_value(word, before);
+    return true;
+  }
+  const std::uint64_t below = (std::uint64_t{1} << (8 * before)) - 1;
+  const std::uint64_t joined = (word & below) | ((word >> 8) & ~below);  // the top lane 0: no digit
+  const int count = leading_digits(joined);
+  if (count == 7 && at + 8 != end && is_digit(at[8])) return false;
+  parts.fraction_digits = static_cast<std::size_t>(count - before);
+  parts.digits = count == 0 ? 0 : digits_value(joined, count);
+  return true;
+}
+
 // Scans the decimal form at `at`; false when it has no digit before the
-// exponent (then it may still be a word such as "inf").
-bool scan_decimal(const char* at, const char* end, DecimalParts& parts) {
+// exponent (then it may still be a word such as "inf"). Without a point, the
+// last `implied_decimals` digits are the fraction.
+[[gnu::always_inline]] inline bool scan_decimal(const char* at, const char* end, std::size_t implied_decimals,
+                                                DecimalParts& parts) {
   parts.negative = false;
   if (at != end && (*at == '-' || *at == '+')) parts.negative = *at++ == '-';
-  parts.digits = 0;
-  parts.integer_begin = at;
-  at = take_digits(at, end, parts.digits);
-  parts.integer_end = at;
-  parts.point = at != end && *at == '.';
-  if (parts.point) ++at;
-  parts.fraction_begin = at;
-  if (parts.point) at = take_digits(at, end, parts.digits);
-  parts.fraction_end = at;
-  if (parts.integer_end == parts.integer_begin && parts.fraction_end == parts.fraction_begin) return false;
+  parts.mantissa = at;
+  if (end - at < 8 || !take_mantissa_in_word(at, end, parts)) {
+    std::uint64_t digits = 0;
+    at = take_digits(at, end, digits);
+    parts.integer_digits = static_cast<std::size_t>(at - parts.mantissa);
+    parts.point = at != end && *at == '.';
+    parts.fraction_digits = parts.point ? static_cast<std::size_t>(take_digits(at + 1, end, digits) - (at + 1)) : 0;
+    parts.digits = digits;
+  }
+  if (parts.digit_count() == 0) return false;
+  at = parts.fraction_end();
+  std::int64_t power = parts.point ? -static_cast<std::int64_t>(parts.fraction_digits)
+                                   : -static_cast<std::int64_t>(std::min<std::uint64_t>(implied_decimals, kExponentClamp));
 
-  parts.exponent = 0;
-  if (at != end && (to_upper(*at) == 'E' || to_upper(*at) == 'D')) {
+  // 'E', 'e', 'D' or 'd': with the case bit set, 'd' or 'e'
+  if (at != end && static_cast<unsigned char>((*at | 0x20) - 'd') <= 1) {
     const char* p = at + 1;
-    bool negative_exponent = false;
-    if (p != end && (*p == '-' || *p == '+')) negative_exponent = *p++ == '-';
+    const bool negative_exponent = p != end && *p == '-';
+    p += p != end && (*p == '-' || *p == '+');
     const char* const exponent_begin = p;
-    std::int64_t exponent = 0;
-    for (; p != end && is_digit(*p); ++p)
-      if (exponent < kExponentClamp) exponent = exponent * 10 + (*p - '0');
+    std::uint64_t exponent = 0;
+    p = take_digits(p, end, exponent);
     if (p != exponent_begin) {  // else the letter is not part of the number
-      if (exponent > kExponentClamp) exponent = kExponentClamp;
-      parts.exponent = negative_exponent ? -exponent : exponent;
+      // Over 15 digits the sum may have wrapped: clamped, as any such
+      // exponent has the same effect.
+      if (p - exponent_begin > 15) exponent = clamped_exponent(exponent_begin, p);
+      power += negative_exponent ? -static_cast<std::int64_t>(exponent) : static_cast<std::int64_t>(exponent);
       at = p;
     }
   }
+  parts.power = power;
   parts.end = at;
   return true;
 }
 
 // [sign] inf | infinity | nan, in any case.
-NumberScan scan_word(const char* at, const char* end, float& value) {
+[[gnu::noinline]] NumberScan scan_word(const char* at, const char* end, float& value) {
   const char* p = at;
   bool negative = false;
   if (p != end && (*p == '-' || *p == '+')) negative = *p++ == '-';
@@ -171,20 +243,22 @@ constexpr std::int64_t kZeroMagnitude = -46;
 // first significant digit. At most kKeptDigits of them, a sticky digit and the
 // power are written out plainly for the library's exact conversion, whose
 // arithmetic may raise flags the program's did not: they are put back.
-ParseStatus convert_long(const DecimalParts& parts, std::int64_t implied, float& value) {
-  const char* at = parts.integer_begin;
-  while (at != parts.integer_end && *at == '0') ++at;
-  std::int64_t magnitude = parts.integer_end - at;
-  const char* fraction = parts.fraction_begin;
-  if (at == parts.integer_end) {
-    while (fraction != parts.fraction_end && *fraction == '0') ++fraction;
-    magnitude = -(fraction - parts.fraction_begin);
+[[gnu::noinline]] ParseStatus convert_long(DecimalParts parts, float& value) {
+  // The significant digits: from the first nonzero one to the last digit.
+  const char* const integer_end = parts.integer_end();
+  const char* const fraction_end = parts.fraction_end();
+  const char* first = parts.mantissa;
+  while (first != integer_end && *first == '0') ++first;
+  const char* fraction = parts.fraction_begin();
+  if (first == integer_end) {
+    while (fraction != fraction_end && *fraction == '0') ++fraction;
   }
-  if (at == parts.integer_end && fraction == parts.fraction_end) {
+  const std::int64_t significant = (integer_end - first) + (fraction_end - fraction);
+  if (significant == 0) {
     value = with_sign(0.0f, parts.negative);
     return ParseStatus::ok;
   }
-  magnitude += parts.exponent - implied;
+  const std::int64_t magnitude = significant + parts.power;
   if (magnitude >= kOverflowMagnitude) return ParseStatus::out_of_range;
   if (magnitude <= kZeroMagnitude) {
     value = with_sign(0.0f, parts.negative);
@@ -205,8 +279,8 @@ ParseStatus convert_long(const DecimalParts& parts, std::int64_t implied, float&
       }
     }
   };
-  keep(at, parts.integer_end);
-  if (!cut_nonzero) keep(fraction, parts.fraction_end);
+  keep(first, integer_end);
+  if (!cut_nonzero) keep(fraction, fraction_end);
   std::int64_t power = magnitude - static_cast<std::int64_t>(kept);
   if (cut_nonzero) {
     text[kept++] = '1';
@@ -227,18 +301,24 @@ ParseStatus convert_long(const DecimalParts& parts, std::int64_t implied, float&
   return ParseStatus::ok;
 }
 
+// Words, long texts and the values that the short route leaves, scanned
+// again: apart from the call, the short route then needs no registers kept
+// across calls.
+[[gnu::noinline]] NumberScan scan_real_slowly(const char* at, const char* end, std::size_t implied_decimals,
+                                              float& value) {
+  DecimalParts parts;
+  if (!scan_decimal(at, end, implied_decimals, parts)) return scan_word(at, end, value);
+  return {parts.end, convert_long(parts, value)};
+}
+
 }  // namespace
 
 NumberScan scan_real(const char* at, const char* end, std::size_t implied_decimals, float& value) {
   DecimalParts parts;
-  if (!scan_decimal(at, end, parts)) return scan_word(at, end, value);
-  const std::int64_t implied =
-      parts.point ? 0 : static_cast<std::int64_t>(std::min<std::size_t>(implied_decimals, kExponentClamp));
-  if (parts.digit_count() <= kMaxShortDigits) {
-    const std::int64_t power = parts.exponent - (parts.fraction_end - parts.fraction_begin) - implied;
-    if (convert_short(parts.digits, power, parts.negative, value)) return {parts.end, ParseStatus::ok};
-  }
-  return {parts.end, convert_long(parts, implied, value)};
+  if (scan_decimal(at, end, implied_decimals, parts) && parts.digit_count() <= kMaxShortDigits &&
+      convert_short(parts.digits, parts.power, parts.negative, value))
+    return {parts.end, ParseStatus::ok};
+  return scan_real_slowly(at, end, implied_decimals, value);
 }
 
 NumberScan scan_integer(const char* at, const char* end, std::int32_t& value) noexcept {

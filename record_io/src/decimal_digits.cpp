@@ -11,6 +11,8 @@ constexpr std::array<Uint128, kMaxPowerOfFive + 1> kPowersOfFive = [] {
 }();
 
 constexpr int kMantissaBits = kFloatFractionBits + 1;
+constexpr int kMaxPowerOfFiveIn64Bits = 27;  // 5^27 < 2^63
+static_assert(kPowersOfFive[kMaxPowerOfFiveIn64Bits] < (Uint128{1} << 63));
 // The dividend m * 2^q of a downward scaling fits in 128 bits.
 static_assert(kMantissaBits + kFloatMaxExponent <= 128);
 // m * 5^p fits in 152 bits, so that shift_right_rounded may take it.
@@ -40,10 +42,20 @@ std::optional<std::uint64_t> scale_and_round_wide(BinaryValue value, int p) {
   // for a negative p is 10^9 or more, so q is positive there).
   const int k = -p;
   if (k > kMaxPowerOfTenDivisor || q < 0) return std::nullopt;
+  if (q >= k && q - k < 64 - kMantissaBits && k <= kMaxPowerOfFiveIn64Bits) {
+    // (m * 2^(q - k)) / 5^k with both in 64 bits: one short division
+    const std::uint64_t dividend = std::uint64_t{m} << (q - k);
+    const auto divisor = static_cast<std::uint64_t>(kPowersOfFive[static_cast<std::size_t>(k)]);
+    std::uint64_t quotient = dividend / divisor;
+    const std::uint64_t remainder = dividend - quotient * divisor;
+    const std::uint64_t rest = divisor - remainder;
+    if (remainder > rest || (remainder == rest && (quotient & 1u) != 0)) ++quotient;
+    return quotient;
+  }
   const Uint128 dividend = static_cast<Uint128>(m) << q;
   const Uint128 divisor = kPowersOfFive[static_cast<std::size_t>(k)] << k;
   Uint128 quotient = dividend / divisor;
-  const Uint128 remainder = dividend % divisor;
+  const Uint128 remainder = dividend - quotient * divisor;  // one wide division, not two
   const Uint128 rest = divisor - remainder;
   if (remainder > rest || (remainder == rest && (quotient & 1u) != 0)) ++quotient;
   if ((quotient >> 64) != 0) return std::nullopt;

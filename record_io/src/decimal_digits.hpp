@@ -38,16 +38,22 @@ inline constexpr std::array<std::uint64_t, kMaxShortPowerOfFive + 1> kShortPower
 // when p < 0 and q < 0 (no caller asks for it).
 std::optional<std::uint64_t> scale_and_round_wide(BinaryValue value, int p);
 
+// The common case of scale_and_round, for 0 <= p <= kMaxShortPowerOfFive and
+// 1 <= -(p + q) <= kMaxShortShift: m * 10^p * 2^q = (m * 5^p) / 2^(-p - q),
+// a product of 63 bits at most and a right shift.
+inline constexpr int kMaxShortShift = 63;
+inline std::uint64_t scale_and_round_short(BinaryValue value, int p) {
+  return shift_right_rounded(value.mantissa * kShortPowersOfFive[static_cast<std::size_t>(p)], -(p + value.exponent));
+}
+
 // round_half_even(m * 2^q * 10^p): the value scaled by 10^p and rounded to an
 // integer, a tie to the even one.
 //   {m = 10485760, q = -20} (10.0), p = 2  ->  1000
 //   {m = 10511974, q = -20} (10.025: exactly 10.0249996185...), p = 2  ->  1002
 inline std::optional<std::uint64_t> scale_and_round(BinaryValue value, int p) {
-  // The common case: m * 10^p * 2^q = (m * 5^p) / 2^(-p - q), a product of
-  // 63 bits at most and a right shift of 1 to 63 bits.
   const int shift = -(p + value.exponent);
-  if (p >= 0 && p <= kMaxShortPowerOfFive && shift >= 1 && shift <= 63)
-    return shift_right_rounded(value.mantissa * kShortPowersOfFive[static_cast<std::size_t>(p)], shift);
+  if (p >= 0 && p <= kMaxShortPowerOfFive && shift >= 1 && shift <= kMaxShortShift)
+    return scale_and_round_short(value, p);
   return scale_and_round_wide(value, p);
 }
 

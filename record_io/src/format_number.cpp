@@ -112,75 +112,49 @@ void format_fixed(char* out, std::size_t width, std::size_t decimals, float valu
 
 namespace {
 
-// The free form: 9 significant digits, d[0] d[1..8] as one digit and a word of eight.
+// The free form: 9 significant digits, the first one and a word of eight.
 constexpr int kSignificantDigits = 9;
-constexpr std::uint64_t kNineDigitFloor = 100'000'000;      // 10^8
-constexpr std::uint64_t kNineDigitCeiling = 1'000'000'000;  // 10^9
+constexpr std::uint32_t kNineDigitFloor = 100'000'000;      // 10^8
+constexpr std::uint32_t kNineDigitCeiling = 1'000'000'000;  // 10^9
 
-// Decimal exponents of finite nonzero reals, with the estimate's one short
-// below and the rounding's one more above: 1.4e-45 to 3.4e38.
+// Decimal exponents of finite nonzero reals, 1.4e-45 to 3.4e38, with the
+// estimate's one short below.
 constexpr int kMinDecimalExponent = -46;
-constexpr int kMaxDecimalExponent = 39;
+constexpr int kMaxDecimalExponent = 38;
 static_assert(kSignificantDigits - 1 - kMinDecimalExponent <= kMaxPowerOfFive);
 static_assert(kMaxDecimalExponent - (kSignificantDigits - 1) <= kMaxPowerOfTenDivisor);
 
-// round(v * 10^(8 - e)) for a finite nonzero real v and a decimal exponent e
-// from kMinDecimalExponent to kMaxDecimalExponent. The power lies within the
-// tables (the static_asserts above), and the result is below 10^10 since e is
-// never below floor(log10(v)) - 1: there always is a result.
-std::uint64_t scaled_to_nine_digits(BinaryValue binary, int exponent) {
-  return scale_and_round(binary, kSignificantDigits - 1 - exponent).value();
+// The nine digits of a finite nonzero real rounded to 9 significant digits,
+// and the decimal exponent of the first one: v = 0.d1 d2 ... d9 * 10^(e + 1).
+struct NineDigits {
+  std::uint32_t digits;  // from 10^8 to below 10^9
+  int exponent;
+};
+
+// The digits round(v * 10^(8 - e)) from the estimate of e, floor(log10(v))
+// or one less (about 2% of all reals, 10.0 and 0.1 among them): then they
+// come out at 10^9 or more and are scaled once again, by one power less.
+// Rounding never carries them to 10^9 once e is right: no real lies within
+// half a unit of the ninth digit below a power of ten (the nearest,
+// 9.99999998e18, lies 1.9 units below; all 2^31 magnitudes searched), so e
+// is final after that one step. `scale(p)` is round(v * 10^p).
+template <typename Scale>
+[[gnu::always_inline]] inline NineDigits nine_digits(int estimate, Scale scale) {
+  std::uint64_t scaled = scale(kSignificantDigits - 1 - estimate);
+  if (scaled < kNineDigitCeiling) return {static_cast<std::uint32_t>(scaled), estimate};
+  return {static_cast<std::uint32_t>(scale(kSignificantDigits - 2 - estimate)), estimate + 1};
 }
 
-}  // namespace
-
-void format_free_real(char* out, float value) noexcept {
-  const auto bits = std::bit_cast<std::uint32_t>(value);
-  const bool negative = is_negative(bits);
-  if (is_special(bits)) {
-    if (is_nan(bits)) return put_right(out, kFreeRealWidth, "NaN");
-    return put_right(out, kFreeRealWidth, negative ? "-Infinity" : "Infinity");
-  }
-
-  // Every form is written straight into `out` by stores that are never read
-  // back (a load of bytes just stored in pieces waits for them), some
-  // reaching past the 16 columns, as the caller allows.
-  std::memcpy(out, kSixteenBlanks, kFreeRealWidth);
-  const BinaryValue binary = decompose(bits);
-  if (binary.mantissa == 0) {
-    // 0.00000000 at the right of the first 12 columns
-    char* at = out + kFreeRealFixedWidth - 10;
-    if (negative) at[-1] = '-';
-    std::memcpy(at, "0.00000000", 10);
-    return;
-  }
-
-  // 1. The decimal exponent e of the value rounded to nine digits, and those
-  //    digits, round(v * 10^(8 - e)), from 10^8 to below 10^9. The estimate
-  //    of e is floor(log10(v)) or one less, so at most two steps correct it.
-  int exponent = decimal_exponent_estimate(bits);
-  std::uint64_t scaled = scaled_to_nine_digits(binary, exponent);
-  if (scaled >= kNineDigitCeiling) {
-    // The estimate was one short: now e = floor(log10(v)) and the scaled
-    // value is below 10^9, though its rounding may reach 10^9.
-    ++exponent;
-    scaled = scaled_to_nine_digits(binary, exponent);
-  }
-  if (scaled == kNineDigitCeiling) {
-    // Rounded up to ten digits (9.999999995 and above): 1.00000000 one
-    // decade up, which is what scaling by one power less would give.
-    ++exponent;
-    scaled = kNineDigitFloor;
-  }
-
-  // 2. The first digit, and the other eight as characters in one word.
-  const auto nine_digits = static_cast<std::uint32_t>(scaled);
-  const std::uint32_t first_digit = nine_digits / static_cast<std::uint32_t>(kNineDigitFloor);
+// Writes the free form of nine digits into `out`, which holds blanks: every
+// form is written straight in by stores that are never read back (a load of
+// bytes just stored in pieces waits for them), some reaching past the 16
+// columns, as the caller allows.
+[[gnu::always_inline]] inline void write_free_form(char* out, bool negative, NineDigits value) {
+  // The first digit, and the other eight as characters in one word.
+  const std::uint32_t first_digit = value.digits / kNineDigitFloor;
   const char first = static_cast<char>('0' + first_digit);
-  const std::uint64_t rest =
-      eight_digit_characters(nine_digits - first_digit * static_cast<std::uint32_t>(kNineDigitFloor));
-
-  // 3. The layout of the form.
+  const std::uint64_t rest = eight_digit_characters(value.digits - first_digit * kNineDigitFloor);
+  const int exponent = value.exponent;
   if (exponent >= 0 && exponent <= 8) {
     // Fixed point with 8 - e decimals, right-justified in 12 columns:
     // 1.50000000, 123456792. The nine digits in a row, then those after the
@@ -218,6 +192,48 @@ void format_free_real(char* out, float value) noexcept {
   at[11] = exponent < 0 ? '-' : '+';
   const int magnitude = exponent < 0 ? -exponent : exponent;
   std::memcpy(at + 12, kDigitPairs + magnitude * 2, 2);
+}
+
+// The free form of the values that the short route of format_free_real
+// leaves: not-a-number, infinities, zeros, and values whose scaling needs
+// wide arithmetic (below 1e-8 or from 1e7 on).
+[[gnu::noinline]] void format_free_real_wide(char* out, std::uint32_t bits) {
+  const bool negative = is_negative(bits);
+  if (is_special(bits)) {
+    if (is_nan(bits)) return put_right(out, kFreeRealWidth, "NaN");
+    return put_right(out, kFreeRealWidth, negative ? "-Infinity" : "Infinity");
+  }
+  std::memcpy(out, kSixteenBlanks, kFreeRealWidth);
+  const BinaryValue binary = decompose(bits);
+  if (binary.mantissa == 0) {
+    // 0.00000000 at the right of the first 12 columns
+    char* at = out + kFreeRealFixedWidth - 10;
+    if (negative) at[-1] = '-';
+    std::memcpy(at, "0.00000000", 10);
+    return;
+  }
+  // Every power 8 - e lies within the tables (the static_asserts above) and
+  // every result below 10^10: there always is a result.
+  const auto scale = [binary](int power) { return scale_and_round(binary, power).value(); };
+  write_free_form(out, negative, nine_digits(decimal_exponent_estimate(bits), scale));
+}
+
+}  // namespace
+
+void format_free_real(char* out, float value) noexcept {
+  const auto bits = std::bit_cast<std::uint32_t>(value);
+  const BinaryValue binary = decompose(bits);
+  const int estimate = decimal_exponent_estimate(bits);
+  // The short route: a finite nonzero value whose scalings by 10^(8 - e) and
+  // by one power less are both within scale_and_round_short's reach.
+  const int power = kSignificantDigits - 1 - estimate;
+  const int shift = -(power + binary.exponent);
+  if (is_special(bits) || binary.mantissa == 0 || power < 1 || power > kMaxShortPowerOfFive || shift < 1 ||
+      shift > kMaxShortShift - 1)
+    return format_free_real_wide(out, bits);
+  std::memcpy(out, kSixteenBlanks, kFreeRealWidth);
+  const auto scale = [binary](int p) { return scale_and_round_short(binary, p); };
+  write_free_form(out, is_negative(bits), nine_digits(estimate, scale));
 }
 
 }  // namespace record_io::detail

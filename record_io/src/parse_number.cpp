@@ -94,29 +94,41 @@ std::uint64_t clamped_exponent(const char* at, const char* end) {
   return exponent < kExponentClamp ? exponent : kExponentClamp;
 }
 
-// Reads the digits and the point of a mantissa that ends within the eight
-// bytes at `at`, from one word: the byte of the point is taken out and the
-// bytes after it move down one lane, so that the digits on both sides make
-// one run. False, having read nothing, when the mantissa may go on past the
-// word.
-[[gnu::always_inline]] inline bool take_mantissa_in_word(const char* at, const char* end, DecimalParts& parts) {
-  const std::uint64_t word = load_word(at);
-  const int before = leading_digits(word);
-  if (before == 8) return false;
-  parts.integer_digits = static_cast<std::size_t>(before);
-  parts.point = ((word >> (8 * before)) & 0xff) == '.';
-  if (!parts.point) {
-    parts.fraction_digits = 0;
-    parts.digits = before == 0 ? 0 : digits_value(word, before);
-    return true;
+// Reads the digits and the point of a mantissa: [digits] [. [digits]].
+// While eight bytes remain, the first eight are read as one word: the digits
+// before a point in it, or the digits on both sides of it, with the byte of
+// the point taken out and the bytes after it moved down one lane so that
+// they make one run; digits beyond the word are then taken one at a time.
+[[gnu::always_inline]] inline void take_mantissa(const char* at, const char* end, DecimalParts& parts) {
+  std::uint64_t digits = 0;
+  const char* integer_end = at;
+  bool more_digits = true;  // the digits before the point may go on
+  if (end - at >= 8) {
+    const std::uint64_t word = load_word(at);
+    const int before = leading_digits(word);
+    if (before < 8 && ((word >> (8 * before)) & 0xff) == '.') {
+      const std::uint64_t below = (std::uint64_t{1} << (8 * before)) - 1;
+      const std::uint64_t joined = (word & below) | ((word >> 8) & ~below);  // the top lane 0: no digit
+      const int count = leading_digits(joined);
+      if (count > 0) digits = digits_value(joined, count);
+      const char* fraction_end = at + count + 1;
+      if (count == 7) fraction_end = take_digits(fraction_end, end, digits);  // on past the word
+      parts.integer_digits = static_cast<std::size_t>(before);
+      parts.point = true;
+      parts.fraction_digits = static_cast<std::size_t>(fraction_end - (at + before + 1));
+      parts.digits = digits;
+      return;
+    }
+    if (before > 0) digits = digits_value(word, before);
+    integer_end += before;
+    more_digits = before == 8;
   }
-  const std::uint64_t below = (std::uint64_t{1} << (8 * before)) - 1;
-  const std::uint64_t joined = (word & below) | ((word >> 8) & ~below);  // the top lane 0: no digit
-  const int count = leading_digits(joined);
-  if (count == 7 && at + 8 != end && is_digit(at[8])) return false;
-  parts.fraction_digits = static_cast<std::size_t>(count - before);
-  parts.digits = count == 0 ? 0 : digits_value(joined, count);
-  return true;
+  if (more_digits) integer_end = take_digits(integer_end, end, digits);
+  parts.integer_digits = static_cast<std::size_t>(integer_end - at);
+  parts.point = integer_end != end && *integer_end == '.';
+  parts.fraction_digits =
+      parts.point ? static_cast<std::size_t>(take_digits(integer_end + 1, end, digits) - (integer_end + 1)) : 0;
+  parts.digits = digits;
 }
 
 // Scans the decimal form at `at`; false when it has no digit before the
@@ -127,14 +139,7 @@ std::uint64_t clamped_exponent(const char* at, const char* end) {
   parts.negative = false;
   if (at != end && (*at == '-' || *at == '+')) parts.negative = *at++ == '-';
   parts.mantissa = at;
-  if (end - at < 8 || !take_mantissa_in_word(at, end, parts)) {
-    std::uint64_t digits = 0;
-    at = take_digits(at, end, digits);
-    parts.integer_digits = static_cast<std::size_t>(at - parts.mantissa);
-    parts.point = at != end && *at == '.';
-    parts.fraction_digits = parts.point ? static_cast<std::size_t>(take_digits(at + 1, end, digits) - (at + 1)) : 0;
-    parts.digits = digits;
-  }
+  take_mantissa(at, end, parts);
   if (parts.digit_count() == 0) return false;
   at = parts.fraction_end();
   std::int64_t power = parts.point ? -static_cast<std::int64_t>(parts.fraction_digits)

@@ -8,6 +8,7 @@
 //
 // Modes:
 //   read-amplitudes   texts "2.505847e-04" as pathfix reads them from its spectrum
+//   read-free         texts of nine digits as the free format writes them ("650.123413")
 //   write-corrected   reals of 0.6 to 800 as pathfix writes them (fixed-point form)
 //   write-small       reals of 1e-6 to 0.1 (exponent form, small amplitudes)
 //   write-large       reals of 1e9 to 1e30 (exponent form)
@@ -107,7 +108,7 @@ std::vector<float> corrected_amplitudes(const std::vector<std::string>& texts) {
 
 int main(int argc, char** argv) {
   if (argc != 3) {
-    std::fprintf(stderr, "usage: number_counts read-amplitudes|write-corrected|write-small|write-large|write-f8.3 COUNT\n");
+    std::fprintf(stderr, "usage: number_counts read-amplitudes|read-free|write-corrected|write-small|write-large|write-f8.3 COUNT\n");
     return 2;
   }
   const std::string_view mode = argv[1];
@@ -115,6 +116,17 @@ int main(int argc, char** argv) {
   std::uint64_t sum = 0;
   if (mode == "read-amplitudes") {
     sum = convert_all(amplitude_texts(count));
+  } else if (mode == "read-free") {
+    std::vector<std::string> texts;
+    for (const float value : spread(count, 1e-3, 1e8)) {
+      char form[kFreeRealWidth + kFreeRealSpill];
+      format_free_real(form, value);
+      std::string text(form, kFreeRealWidth);
+      text.erase(0, text.find_first_not_of(' '));
+      text.erase(text.find_last_not_of(' ') + 1);
+      texts.push_back(text);
+    }
+    sum = convert_all(texts);
   } else if (mode == "write-corrected") {
     sum = convert_all(corrected_amplitudes(amplitude_texts(count)));
   } else if (mode == "write-small") {

@@ -15,8 +15,8 @@ constexpr int kMaxPowerOfFiveIn64Bits = 27;  // 5^27 < 2^63
 static_assert(kPowersOfFive[kMaxPowerOfFiveIn64Bits] < (Uint128{1} << 63));
 // The dividend m * 2^q of a downward scaling fits in 128 bits.
 static_assert(kMantissaBits + kFloatMaxExponent <= 128);
-// m * 5^p fits in 152 bits, so that shift_right_rounded may take it.
-static_assert(kMantissaBits + 128 < 191);
+// m * 5^p fits in 24 + 128 bits, so that shift_right_rounded may take it.
+static_assert(kMantissaBits + static_cast<int>(sizeof(Uint128)) * 8 < Uint192::kBits - 1);
 
 }  // namespace
 

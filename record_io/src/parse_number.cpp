@@ -217,14 +217,15 @@ bool convert_short(std::uint64_t digits, std::int64_t power, bool negative, floa
   if (digits > kMaxExactMantissa || power < -kMaxExactPowerOfTen || power > kMaxExactPowerOfTen) return false;
   const double scaled = power < 0 ? static_cast<double>(digits) / kExactPowersOfTen[-power]
                                   : static_cast<double>(digits) * kExactPowersOfTen[power];
-  const auto bits = std::bit_cast<std::uint64_t>(scaled);
-  const auto biased_exponent = static_cast<int>(bits >> 52);
+  constexpr int kDoubleFractionBits = 52;
   constexpr int kDoubleBias = 1023;
+  const auto bits = std::bit_cast<std::uint64_t>(scaled);
+  const auto biased_exponent = static_cast<int>(bits >> kDoubleFractionBits);
   // Normal reals only, and below 2^127 so that rounding cannot overflow.
   if (biased_exponent < kDoubleBias - (kFloatExponentBias - 1) || biased_exponent > kDoubleBias + kFloatExponentBias - 1)
     return false;
   // The 29 bits a real does not keep: exactly half of them set means halfway.
-  constexpr int kDroppedBits = 52 - kFloatFractionBits;
+  constexpr int kDroppedBits = kDoubleFractionBits - kFloatFractionBits;
   constexpr std::uint64_t kDroppedMask = (std::uint64_t{1} << kDroppedBits) - 1;
   if ((bits & kDroppedMask) == (std::uint64_t{1} << (kDroppedBits - 1))) return false;
   value = with_sign(static_cast<float>(scaled), negative);

@@ -147,6 +147,23 @@ std::uint64_t clamped_exponent(const char* at, const char* end) {
 
   // 'E', 'e', 'D' or 'd': with the case bit set, 'd' or 'e'
   if (at != end && static_cast<unsigned char>((*at | 0x20) - 'd') <= 1) {
+    // The C library's form of an exponent, a sign and two digits ("e-04"),
+    // read as one 4-byte word when no third digit follows.
+    if (end - at >= 4) {
+      std::uint32_t word;
+      std::memcpy(&word, at, sizeof word);
+      if constexpr (std::endian::native == std::endian::big) word = __builtin_bswap32(word);
+      const auto sign = static_cast<unsigned char>(word >> 8);
+      const std::uint32_t two = word >> 16;
+      // both bytes 0x30 to 0x39: a high nibble of 3, a low one that 6 does not carry
+      const bool digits = (two & 0xf0f0u) == 0x3030u && (((two & 0x0f0fu) + 0x0606u) & 0xf0f0u) == 0;
+      if (digits && (sign == '-' || sign == '+') && (end - at == 4 || !is_digit(at[4]))) {
+        const std::int64_t exponent = (two & 0x0fu) * 10 + ((two >> 8) & 0x0fu);
+        parts.power = power + (sign == '-' ? -exponent : exponent);
+        parts.end = at + 4;
+        return true;
+      }
+    }
     const char* p = at + 1;
     const bool negative_exponent = p != end && *p == '-';
     p += p != end && (*p == '-' || *p == '+');

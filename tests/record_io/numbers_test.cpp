@@ -412,6 +412,11 @@ TEST(RealInput, ScanEnds) {
       {"1234567e1x", 9, ParseStatus::ok},    {"abcdefgh", 0, ParseStatus::syntax}, {"........", 0, ParseStatus::syntax},
       {".e5xxxxx", 0, ParseStatus::syntax},  {"-0.000001e-3,1", 12, ParseStatus::ok}, {"1.5.....", 3, ParseStatus::ok},
       {"0.0000001234", 12, ParseStatus::ok}, {"+1.2345e+3  ", 10, ParseStatus::ok},
+      // exponents of a sign and two digits, read as one word, and their neighbours
+      {"2.5e-045", 8, ParseStatus::ok},      {"1e+123x", 6, ParseStatus::out_of_range}, {"1e-0x", 4, ParseStatus::ok},
+      {"1e--1", 1, ParseStatus::ok},         {"1.5e+07 ", 7, ParseStatus::ok},     {"1.5E+1.5", 6, ParseStatus::ok},
+      {"1.5e+0a", 6, ParseStatus::ok},       {"1.5e/01", 3, ParseStatus::ok},      {"1.5e,01", 3, ParseStatus::ok},
+      {"1.5d-01", 7, ParseStatus::ok},
   };
   for (const auto& c : cases) {
     const Scanned got = scan(c.text);

@@ -45,7 +45,8 @@ std::vector<std::string> amplitude_texts(std::size_t count) {
   char buffer[32];
   for (std::size_t i = 1; i <= count; ++i) {
     const double f = 0.001 * static_cast<double>(i);
-    std::snprintf(buffer, sizeof buffer, "%.6e", 2.5e-4 / (1.0 + (f / 3.0) * (f / 3.0)) * (0.94 + 0.12 * numbers.unit()));
+    std::snprintf(buffer, sizeof buffer, "%.6e",
+                  2.5e-4 / (1.0 + (f / 3.0) * (f / 3.0)) * (0.94 + 0.12 * numbers.unit()));
     texts.emplace_back(buffer);
   }
   return texts;
@@ -108,7 +109,9 @@ std::vector<float> corrected_amplitudes(const std::vector<std::string>& texts) {
 
 int main(int argc, char** argv) {
   if (argc != 3) {
-    std::fprintf(stderr, "usage: number_counts read-amplitudes|read-free|write-corrected|write-small|write-large|write-f8.3 COUNT\n");
+    std::fprintf(
+        stderr,
+        "usage: number_counts read-amplitudes|read-free|write-corrected|write-small|write-large|write-f8.3 COUNT\n");
     return 2;
   }
   const std::string_view mode = argv[1];

@@ -161,8 +161,9 @@ void check_real_text(std::string_view text) {
     return;
   }
   fuzz::require(scan.status == ParseStatus::ok, fuzz::shown(text) + " does not read");
-  const bool same = std::isnan(expected) ? std::isnan(value)
-                                         : std::bit_cast<std::uint32_t>(value) == std::bit_cast<std::uint32_t>(expected);
+  const bool same = std::isnan(expected)
+                        ? std::isnan(value)
+                        : std::bit_cast<std::uint32_t>(value) == std::bit_cast<std::uint32_t>(expected);
   fuzz::require(same, fuzz::shown(text) + " reads as " + hex(std::bit_cast<std::uint32_t>(value)) + ", strtof gives " +
                           hex(std::bit_cast<std::uint32_t>(expected)));
 }
@@ -182,7 +183,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::size_t decimals = bytes[5] % (width + 1);
   check_fixed_real(value, width, decimals);
   check_integer(std::bit_cast<std::int32_t>(bits), 1 + bytes[6] % 12u);
-  if (size > bytes.size())
-    check_real_text({reinterpret_cast<const char*>(data) + bytes.size(), size - bytes.size()});
+  if (size > bytes.size()) check_real_text({reinterpret_cast<const char*>(data) + bytes.size(), size - bytes.size()});
   return 0;
 }

@@ -20,8 +20,8 @@ inline constexpr std::uint32_t kFloatQuietNaNBits = kFloatExponentField | (kFloa
 // A finite real is mantissa * 2^exponent with an integer mantissa below 2^24.
 // A normal real with biased exponent b has exponent b - 150 (the bias and the
 // 23 fraction bits); zero and the subnormals share the exponent of b = 1.
-inline constexpr int kFloatExponentOffset = kFloatExponentBias + kFloatFractionBits;     // 150
-inline constexpr int kFloatSubnormalExponent = 1 - kFloatExponentOffset;                 // -149
+inline constexpr int kFloatExponentOffset = kFloatExponentBias + kFloatFractionBits;                            // 150
+inline constexpr int kFloatSubnormalExponent = 1 - kFloatExponentOffset;                                        // -149
 inline constexpr int kFloatMaxExponent = static_cast<int>(kFloatBiasedExponentMax) - 1 - kFloatExponentOffset;  // 104
 
 struct BinaryValue {

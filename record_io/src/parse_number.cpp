@@ -26,14 +26,14 @@ constexpr std::uint64_t kExponentClamp = 1'000'000'000'000'000;  // 10^15
 // A real as written, [sign] digits [. digits] [E|e|D|d [sign] digits], as
 // the integer of all its digits times a power of ten.
 struct DecimalParts {
-  const char* mantissa;          // the first digit, or the point
-  std::size_t integer_digits;    // before the point
-  std::size_t fraction_digits;   // after it
+  const char* mantissa;         // the first digit, or the point
+  std::size_t integer_digits;   // before the point
+  std::size_t fraction_digits;  // after it
   bool point;
   bool negative;
-  std::uint64_t digits;          // all the digits as one integer, when there are at most 19
-  std::int64_t power;            // the value is digits * 10^power
-  const char* end;               // one past the number
+  std::uint64_t digits;  // all the digits as one integer, when there are at most 19
+  std::int64_t power;    // the value is digits * 10^power
+  const char* end;       // one past the number
 
   std::size_t digit_count() const { return integer_digits + fraction_digits; }
   const char* integer_end() const { return mantissa + integer_digits; }
@@ -70,8 +70,7 @@ constexpr std::uint64_t kEachLane(std::uint8_t byte) { return 0x0101010101010101
 // above '9' or below '0'; lanes after the first such one may be disturbed by
 // a carry, but only the first one counts.
 [[gnu::always_inline]] inline int leading_digits(std::uint64_t word) {
-  const std::uint64_t outside =
-      ((word - kEachLane('0')) | (word + kEachLane(0x80 - ('9' + 1)))) & kEachLane(0x80);
+  const std::uint64_t outside = ((word - kEachLane('0')) | (word + kEachLane(0x80 - ('9' + 1)))) & kEachLane(0x80);
   return std::countr_zero(outside) / 8;
 }
 
@@ -83,7 +82,8 @@ constexpr std::uint64_t kEachLane(std::uint8_t byte) { return 0x0101010101010101
   lanes = lanes * 10 + (lanes >> 8);  // pairs in the even lanes
   constexpr std::uint64_t kPairMask = 0x000000FF000000FF;
   lanes = (((lanes & kPairMask) * (100 + (std::uint64_t{1000000} << 32))) +
-           (((lanes >> 16) & kPairMask) * (1 + (std::uint64_t{10000} << 32)))) >> 32;
+           (((lanes >> 16) & kPairMask) * (1 + (std::uint64_t{10000} << 32)))) >>
+          32;
   return lanes;
 }
 
@@ -142,8 +142,9 @@ std::uint64_t clamped_exponent(const char* at, const char* end) {
   take_mantissa(at, end, parts);
   if (parts.digit_count() == 0) return false;
   at = parts.fraction_end();
-  std::int64_t power = parts.point ? -static_cast<std::int64_t>(parts.fraction_digits)
-                                   : -static_cast<std::int64_t>(std::min<std::uint64_t>(implied_decimals, kExponentClamp));
+  std::int64_t power = parts.point
+                           ? -static_cast<std::int64_t>(parts.fraction_digits)
+                           : -static_cast<std::int64_t>(std::min<std::uint64_t>(implied_decimals, kExponentClamp));
 
   // 'E', 'e', 'D' or 'd': with the case bit set, 'd' or 'e'
   if (at != end && static_cast<unsigned char>((*at | 0x20) - 'd') <= 1) {
@@ -239,7 +240,8 @@ bool convert_short(std::uint64_t digits, std::int64_t power, bool negative, floa
   const auto bits = std::bit_cast<std::uint64_t>(scaled);
   const auto biased_exponent = static_cast<int>(bits >> kDoubleFractionBits);
   // Normal reals only, and below 2^127 so that rounding cannot overflow.
-  if (biased_exponent < kDoubleBias - (kFloatExponentBias - 1) || biased_exponent > kDoubleBias + kFloatExponentBias - 1)
+  if (biased_exponent < kDoubleBias - (kFloatExponentBias - 1) ||
+      biased_exponent > kDoubleBias + kFloatExponentBias - 1)
     return false;
   // The 29 bits a real does not keep: exactly half of them set means halfway.
   constexpr int kDroppedBits = kDoubleFractionBits - kFloatFractionBits;
@@ -357,7 +359,8 @@ NumberScan scan_integer(const char* at, const char* end, std::int32_t& value) no
   if (p == digits_begin) return {at, ParseStatus::syntax};
   const std::uint64_t limit = negative ? std::uint64_t{1} << 31 : (std::uint64_t{1} << 31) - 1;
   if (magnitude > limit) return {p, ParseStatus::out_of_range};
-  value = static_cast<std::int32_t>(negative ? -static_cast<std::int64_t>(magnitude) : static_cast<std::int64_t>(magnitude));
+  value = static_cast<std::int32_t>(negative ? -static_cast<std::int64_t>(magnitude)
+                                             : static_cast<std::int64_t>(magnitude));
   return {p, ParseStatus::ok};
 }
 

@@ -93,8 +93,9 @@ struct NumberScan {
 //   scan_real("1e+", 0)       -> end at "e+", ok, 1
 //   scan_real("Infinityx", 0) -> end at "x", ok, +inf
 //   scan_real("1e50", 0)      -> end after "1e50", out_of_range
-//   scan_real("-.", 0)        -> end at "-", syntax
-// Texts of any length are read exactly; long ones take a slower route.
+//   scan_real("-.", 0)        -> end where the scan began, syntax
+// Texts of any length are read exactly, long ones by a slower route; nothing
+// is allocated.
 NumberScan scan_real(const char* at, const char* end, std::size_t implied_decimals, float& value);
 
 // Reads an optionally signed decimal integer from [at, end): as scan_real,

@@ -9,6 +9,7 @@
 // Modes:
 //   read-amplitudes   texts "2.505847e-04" as pathfix reads them from its spectrum
 //   read-free         texts of nine digits as the free format writes them ("650.123413")
+//   read-integers     integers of ten digits and a sign ("-1234567890")
 //   write-corrected   reals of 0.6 to 800 as pathfix writes them (fixed-point form)
 //   write-small       reals of 1e-6 to 0.1 (exponent form, small amplitudes)
 //   write-large       reals of 1e9 to 1e30 (exponent form)
@@ -85,6 +86,16 @@ std::vector<float> corrected_amplitudes(const std::vector<std::string>& texts) {
   return sum;
 }
 
+[[gnu::noinline]] std::uint64_t convert_all_integers(const std::vector<std::string>& texts) {
+  std::uint64_t sum = 0;
+  for (const std::string& text : texts) {
+    std::int32_t value = 0;
+    const NumberScan scan = scan_integer(text.data(), text.data() + text.size(), value);
+    sum += static_cast<std::uint64_t>(scan.status) + static_cast<std::uint32_t>(value);
+  }
+  return sum;
+}
+
 [[gnu::noinline]] std::uint64_t convert_all(const std::vector<float>& values) {
   std::uint64_t sum = 0;
   char out[kFreeRealWidth + kFreeRealSpill];
@@ -111,7 +122,7 @@ int main(int argc, char** argv) {
   if (argc != 3) {
     std::fprintf(
         stderr,
-        "usage: number_counts read-amplitudes|read-free|write-corrected|write-small|write-large|write-f8.3 COUNT\n");
+        "usage: number_counts read-amplitudes|read-free|read-integers|write-corrected|write-small|write-large|write-f8.3 COUNT\n");
     return 2;
   }
   const std::string_view mode = argv[1];
@@ -130,6 +141,12 @@ int main(int argc, char** argv) {
       texts.push_back(text);
     }
     sum = convert_all(texts);
+  } else if (mode == "read-integers") {
+    Numbers numbers;
+    std::vector<std::string> texts;
+    for (std::size_t i = 0; i < count; ++i)
+      texts.push_back(std::to_string(static_cast<std::int32_t>(numbers.unit() * 4.0e9 - 2.0e9)));
+    sum = convert_all_integers(texts);
   } else if (mode == "write-corrected") {
     sum = convert_all(corrected_amplitudes(amplitude_texts(count)));
   } else if (mode == "write-small") {

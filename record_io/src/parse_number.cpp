@@ -351,12 +351,25 @@ NumberScan scan_integer(const char* at, const char* end, std::int32_t& value) no
   bool negative = false;
   if (p != end && (*p == '-' || *p == '+')) negative = *p++ == '-';
   const char* const digits_begin = p;
-  // Beyond 2^32 the magnitude stops growing: it is out of range already.
-  constexpr std::uint64_t kBeyondRange = std::uint64_t{1} << 32;
   std::uint64_t magnitude = 0;
-  for (; p != end && is_digit(*p); ++p)
-    if (magnitude < kBeyondRange) magnitude = magnitude * 10 + static_cast<std::uint64_t>(*p - '0');
+  if (end - p >= 8) {  // the first eight bytes as one word
+    const std::uint64_t word = load_word(p);
+    const int count = leading_digits(word);
+    if (count > 0) magnitude = digits_value(word, count);
+    p += count;
+    if (count == 8) p = take_digits(p, end, magnitude);
+  } else {
+    p = take_digits(p, end, magnitude);
+  }
   if (p == digits_begin) return {at, ParseStatus::syntax};
+  // More digits than 2^31 has (10) are out of range unless they begin with
+  // zeros, which add nothing to the magnitude: it is exact up to 19 others.
+  constexpr std::ptrdiff_t kMaxDigits = 10;
+  if (p - digits_begin > kMaxDigits) {
+    const char* first = digits_begin;
+    while (first != p && *first == '0') ++first;
+    if (p - first > kMaxDigits) return {p, ParseStatus::out_of_range};
+  }
   const std::uint64_t limit = negative ? std::uint64_t{1} << 31 : (std::uint64_t{1} << 31) - 1;
   if (magnitude > limit) return {p, ParseStatus::out_of_range};
   value = static_cast<std::int32_t>(negative ? -static_cast<std::int64_t>(magnitude)

@@ -600,7 +600,8 @@ TEST(RealInput, ImpliedDecimals) {
 TEST(IntegerInput, Forms) {
   const std::pair<const char*, std::int32_t> accepted[] = {
       {"0", 0}, {"7", 7}, {"+7", 7}, {"-12", -12}, {"0042", 42}, {"2147483647", INT32_MAX}, {"-2147483648", INT32_MIN},
-      {"-0", 0}, {"00000000000000000000012", 12},
+      {"-0", 0}, {"00000000000000000000012", 12}, {"0000000000000000000000000000012345", 12345},
+      {"-00000000002147483648", INT32_MIN}, {"12345678", 12345678}, {"-123456789", -123456789},
   };
   for (const auto& [text, expected] : accepted) {
     std::int32_t value = -1;
@@ -613,6 +614,8 @@ TEST(IntegerInput, Forms) {
       {"abc", ParseStatus::syntax},        {"2147483648", ParseStatus::out_of_range},
       {"-2147483649", ParseStatus::out_of_range}, {"99999999999999999999999", ParseStatus::out_of_range},
       {"99999999999999999999999x", ParseStatus::syntax}, {"+-1", ParseStatus::syntax},
+      {"4294967296", ParseStatus::out_of_range},  {"18446744073709551617", ParseStatus::out_of_range},
+      {"000000000000000000004294967297", ParseStatus::out_of_range},
   };
   for (const auto& [text, status] : rejected) {
     std::int32_t value = -1;
@@ -632,6 +635,8 @@ TEST(IntegerInput, ScanEnds) {
       {"-12,", 3, ParseStatus::ok, -12},        {"12.5", 2, ParseStatus::ok, 12},
       {"+", 0, ParseStatus::syntax, -1},        {"x1", 0, ParseStatus::syntax, -1},
       {"4294967296 1", 10, ParseStatus::out_of_range, -1},  {"-2147483648/", 11, ParseStatus::ok, INT32_MIN},
+      {"12345678x", 8, ParseStatus::ok, 12345678},       {"1234567,8", 7, ParseStatus::ok, 1234567},
+      {"-x2345678", 0, ParseStatus::syntax, -1},
   };
   for (const auto& c : cases) {
     const std::string_view text = c.text;

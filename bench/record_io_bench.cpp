@@ -35,6 +35,7 @@ struct Data {
   std::vector<float> free_values;
   std::vector<float> fixed_values;
   std::vector<std::string> real_texts;
+  std::vector<std::string> amplitude_texts;
   std::vector<std::string> integer_texts;
   Data() {
     std::uint32_t state = 20261208;
@@ -53,6 +54,10 @@ struct Data {
       trimmed.erase(trimmed.find_last_not_of(' ') + 1);
       real_texts.push_back(trimmed);
       integer_texts.push_back(std::to_string(static_cast<std::int32_t>(next() * 4.0e9f - 2.0e9f)));
+      // an amplitude of a spectrum, as pathfix reads it: "2.505847e-04"
+      char amplitude[32];
+      std::snprintf(amplitude, sizeof amplitude, "%.6e", static_cast<double>(2.5e-4f * (0.5f + next())));
+      amplitude_texts.emplace_back(amplitude);
     }
   }
 };
@@ -110,6 +115,26 @@ void RealInput_c_library(benchmark::State& state) {
   for (auto _ : state) {
     char* end = nullptr;
     value = std::strtof(data().real_texts[i++ % kValues].c_str(), &end);
+    benchmark::DoNotOptimize(value);
+    benchmark::DoNotOptimize(end);
+  }
+}
+
+void AmplitudeInput_record_io(benchmark::State& state) {
+  float value = 0;
+  std::size_t i = 0;
+  for (auto _ : state) {
+    const std::string& text = data().amplitude_texts[i++ % kValues];
+    benchmark::DoNotOptimize(detail::scan_real(text.data(), text.data() + text.size(), 0, value));
+    benchmark::DoNotOptimize(value);
+  }
+}
+void AmplitudeInput_c_library(benchmark::State& state) {
+  float value = 0;
+  std::size_t i = 0;
+  for (auto _ : state) {
+    char* end = nullptr;
+    value = std::strtof(data().amplitude_texts[i++ % kValues].c_str(), &end);
     benchmark::DoNotOptimize(value);
     benchmark::DoNotOptimize(end);
   }
@@ -195,6 +220,8 @@ BENCHMARK(FreeRealOutput_record_io);
 BENCHMARK(FreeRealOutput_c_library);
 BENCHMARK(RealInput_record_io);
 BENCHMARK(RealInput_c_library);
+BENCHMARK(AmplitudeInput_record_io);
+BENCHMARK(AmplitudeInput_c_library);
 BENCHMARK(IntegerInput_record_io);
 BENCHMARK(IntegerInput_c_library);
 BENCHMARK(RecordCopy_record_io);

@@ -6,14 +6,21 @@
 //   the same Fw.d and written again it gives the same text;
 // - an integer written with Iw reads back with Iw as the same value, unless it
 //   was too wide and written as asterisks.
+// - the bytes after the seventh, read as a real, end where the C++ library's
+//   from_chars ends and have the value of the C library's strtof, each told
+//   of the plus sign and the D exponent that it does not read.
 // Input: 4 bytes of the value, then the width and decimals of the F field and
-// the width of the I field (missing bytes count as zero).
+// the width of the I field (missing bytes count as zero), then the text.
+#include <algorithm>
 #include <array>
 #include <bit>
+#include <charconv>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -117,6 +124,51 @@ void check_integer(std::int32_t value, std::uint32_t width) {
                                    std::to_string(value) + " reads back as " + std::to_string(back));
 }
 
+void check_real_text(std::string_view text) {
+  // held in storage of exactly its size, so that a read past the end is caught
+  const auto storage = std::make_unique<char[]>(text.size());
+  std::memcpy(storage.get(), text.data(), text.size());
+  float value = 0.0f;
+  const record_io::detail::NumberScan scan =
+      record_io::detail::scan_real(storage.get(), storage.get() + text.size(), 0, value);
+  const auto taken = static_cast<std::size_t>(scan.end - storage.get());
+
+  // from_chars reads no plus sign and no D exponent.
+  std::string plain(text);
+  for (char& c : plain)
+    if (c == 'd' || c == 'D') c = 'e';
+  std::size_t sign = 0;
+  if (!plain.empty() && plain[0] == '+') {
+    sign = 1;
+    plain.erase(0, 1);
+  }
+  float ignored = 0.0f;
+  const auto reference = std::from_chars(plain.data(), plain.data() + plain.size(), ignored);
+  if (reference.ec == std::errc::invalid_argument || (sign == 1 && !plain.empty() && plain[0] == '-')) {
+    fuzz::require(scan.status == ParseStatus::syntax && taken == 0,
+                  fuzz::shown(text) + " is read as a number of " + std::to_string(taken) + " bytes");
+    return;
+  }
+  // from_chars takes "nan(...)" whole, the record layer only "nan"
+  const std::string_view matched(plain.data(), static_cast<std::size_t>(reference.ptr - plain.data()));
+  const auto expected_end = sign + std::min(matched.size(), matched.find('('));
+  fuzz::require(taken == expected_end, fuzz::shown(text) + ": the number ends after " + std::to_string(taken) +
+                                           " bytes, from_chars says " + std::to_string(expected_end));
+  const std::string prefix(matched.substr(0, expected_end - sign));
+  const float expected = std::strtof(prefix.c_str(), nullptr);
+  const bool word = prefix.find_first_of("iInN") != std::string::npos;
+  if (std::isinf(expected) && !word) {
+    fuzz::require(scan.status == ParseStatus::out_of_range, fuzz::shown(text) + " is not out of range");
+    return;
+  }
+  fuzz::require(scan.status == ParseStatus::ok, fuzz::shown(text) + " does not read");
+  const bool same = std::isnan(expected)
+                        ? std::isnan(value)
+                        : std::bit_cast<std::uint32_t>(value) == std::bit_cast<std::uint32_t>(expected);
+  fuzz::require(same, fuzz::shown(text) + " reads as " + hex(std::bit_cast<std::uint32_t>(value)) + ", strtof gives " +
+                          hex(std::bit_cast<std::uint32_t>(expected)));
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -132,5 +184,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::size_t decimals = bytes[5] % (width + 1);
   check_fixed_real(value, width, decimals);
   check_integer(std::bit_cast<std::int32_t>(bits), 1 + bytes[6] % 12u);
+  if (size > bytes.size()) check_real_text({reinterpret_cast<const char*>(data) + bytes.size(), size - bytes.size()});
   return 0;
 }

@@ -90,10 +90,8 @@ std::optional<FieldError> decode_number(std::string_view text, const Field& fiel
       return std::nullopt;
     }
     status = parse_integer(compact, item.integer());
-    if (status == ParseStatus::out_of_range)
-      return field_error(field, "integer " + quote_found(trimmed(text)) +
-                                    " is out of range (allowed: -2147483648 to 2147483647)");
-    if (status != ParseStatus::ok) return field_error(field, "cannot read " + quote_found(trimmed(text)) + " as an integer");
+    if (status != ParseStatus::ok)
+      return field_error(field, conversion_error(status, NumberKind::integer, trimmed(text)));
     return std::nullopt;
   }
   if (compact.empty()) {
@@ -101,9 +99,8 @@ std::optional<FieldError> decode_number(std::string_view text, const Field& fiel
     return std::nullopt;
   }
   status = parse_real(compact, field.decimals, item.real());
-  if (status == ParseStatus::out_of_range)
-    return field_error(field, "number " + quote_found(trimmed(text)) + " is beyond the range of a real");
-  if (status != ParseStatus::ok) return field_error(field, "cannot read " + quote_found(trimmed(text)) + " as a number");
+  if (status != ParseStatus::ok)
+    return field_error(field, conversion_error(status, NumberKind::real, trimmed(text)));
   return std::nullopt;
 }
 

@@ -2,15 +2,10 @@
 
 #include <cfenv>
 
-#if defined(__x86_64__) || defined(__i386__)
-#include <xmmintrin.h>
-#define RECORD_IO_X86 1
-#endif
-
 namespace record_io::detail {
 namespace {
 
-#ifdef RECORD_IO_X86
+#ifdef RECORD_IO_X86_FLAGS
 // The denormal-operand flag has no name in <cfenv>: it is bit 1 of both the
 // SSE control/status register and the x87 status word.
 constexpr unsigned kDenormalFlag = 0x02u;
@@ -31,7 +26,7 @@ bool denormal_raised() noexcept { return false; }
 
 void clear_float_exceptions() noexcept {
   std::feclearexcept(FE_ALL_EXCEPT);
-#ifdef RECORD_IO_X86
+#ifdef RECORD_IO_X86_FLAGS
   _mm_setcsr(_mm_getcsr() & ~kSseFlagMask);
   __asm__ volatile("fnclex");
 #endif
@@ -52,7 +47,7 @@ std::string raised_float_exceptions() {
   return names;
 }
 
-#ifndef RECORD_IO_SSE_FLAGS
+#ifndef RECORD_IO_X86_FLAGS
 unsigned FloatFlagsGuard::save() noexcept {
   fexcept_t flags;
   std::fegetexceptflag(&flags, FE_ALL_EXCEPT);

@@ -4,9 +4,11 @@
 
 #include <string>
 
+// On x86 the flags live in the SSE control/status register (and the x87
+// status word), read and written directly; elsewhere through <cfenv>.
 #if defined(__x86_64__) || defined(__i386__)
 #include <xmmintrin.h>
-#define RECORD_IO_SSE_FLAGS 1
+#define RECORD_IO_X86_FLAGS 1
 #endif
 
 namespace record_io::detail {
@@ -36,7 +38,7 @@ class FloatFlagsGuard {
   FloatFlagsGuard& operator=(const FloatFlagsGuard&) = delete;
 
  private:
-#ifdef RECORD_IO_SSE_FLAGS
+#ifdef RECORD_IO_X86_FLAGS
   static unsigned save() noexcept { return _mm_getcsr(); }
   // Writing the register is slow; inexact results are never reported, so
   // only another flag raised by the conversion calls for it.

@@ -12,7 +12,6 @@
 #include "codec.hpp"
 #include "diagnostics.hpp"
 #include "numbers.hpp"
-#include "numbers_shim.hpp"
 
 namespace record_io::detail {
 namespace {
@@ -118,7 +117,7 @@ class ValueReader {
     if (status == ParseStatus::ok) note_sign(item);
     at_ = end;
     if (status == ParseStatus::ok) return std::nullopt;
-    return FieldError{first_column, first_column + value.size() - 1, conversion_error(item.kind(), status, value)};
+    return FieldError{first_column, first_column + value.size() - 1, conversion_error(status, item.kind() == ItemKind::real ? NumberKind::real : NumberKind::integer, value)};
   }
 
  private:

@@ -2,6 +2,7 @@
 // of descriptors, repeat counts and groups expanded.
 #include <string>
 
+#include "ascii.hpp"
 #include "codec.hpp"
 #include "diagnostics.hpp"
 #include "text_rows.hpp"
@@ -36,7 +37,7 @@ class LayoutParser {
     if (position_ == text_.size()) return '\0';
     const char c = text_[position_];
     if (c == '\0') return '?';  // a NUL byte is not the end of the text
-    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+    return detail::to_upper(c);
   }
 
   bool fail(std::string message) {
@@ -54,13 +55,11 @@ class LayoutParser {
     return true;
   }
 
-  static bool is_digit(char c) { return c >= '0' && c <= '9'; }
-
   // A positive count or width of at most `limit`; `minimum` is 0 or 1.
   bool number(std::uint32_t& value, std::uint32_t minimum, std::uint32_t limit, const char* what) {
-    if (!is_digit(peek())) return fail(std::string("expected ") + what);
+    if (!detail::is_digit(peek())) return fail(std::string("expected ") + what);
     std::uint64_t result = 0;
-    while (is_digit(peek())) {
+    while (detail::is_digit(peek())) {
       result = result * 10 + static_cast<std::uint64_t>(text_[position_] - '0');
       if (result > limit) return fail(std::string(what) + " is larger than " + std::to_string(limit));
       ++position_;
@@ -96,7 +95,7 @@ class LayoutParser {
 
   bool parse_item(std::vector<Descriptor>& out, std::size_t& columns, int depth) {
     std::uint32_t count = 1;
-    const bool counted = is_digit(peek());
+    const bool counted = detail::is_digit(peek());
     if (counted && !number(count, 1, kMaxRepeatCount, "a repeat count")) return false;
     const char letter = peek();
     switch (letter) {

@@ -4,7 +4,8 @@
 // Output rounds the exact binary value of a real (10.025f is 10.0249996185...
 // and gives "10.02" with two decimals); a value exactly halfway between two
 // results rounds to the even one, as the C library does. Input rounds the
-// decimal value to the nearest single-precision real.
+// decimal value to the nearest single-precision real, a tie to the even one,
+// however many digits it has.
 //
 // None of these functions raises a floating-point exception that the
 // program would be told of: output recognises signs, infinities and
@@ -15,16 +16,20 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 namespace record_io::detail {
+
+// ---------------------------------------------------------------------------
+// Output
+// ---------------------------------------------------------------------------
 
 // Free-format output: integers take 11 columns, reals 16, with 9 significant
 // digits; a fixed-point real stands right-justified in the first 12 columns.
 inline constexpr std::size_t kFreeIntegerWidth = 11;
 inline constexpr std::size_t kFreeRealWidth = 16;
 inline constexpr std::size_t kFreeRealFixedWidth = 12;
-inline constexpr int kFreeRealDigits = 9;
 
 // Writes `value` as an Iw field: exactly `width` characters at `out`.
 //   format_integer(out, 4, 42)   -> "  42"
@@ -32,7 +37,8 @@ inline constexpr int kFreeRealDigits = 9;
 //   format_integer(out, 2, 123)  -> "**"
 void format_integer(char* out, std::size_t width, std::int32_t value) noexcept;
 
-// Writes `value` as an Fw.d field: exactly `width` characters at `out`.
+// Writes `value` as an Fw.d field: exactly `width` characters at `out`, for
+// decimals <= width <= kMaxNumericWidth, as a layout has them.
 //   format_fixed(out, 5, 2, 10.025f)  -> "10.02"  (exact value 10.0249996...)
 //   format_fixed(out, 5, 2, 10.045f)  -> "10.05"  (exact value 10.0450001...)
 //   format_fixed(out, 5, 2, -0.001f)  -> "-0.00"  (a negative value keeps its sign)
@@ -59,22 +65,62 @@ inline constexpr std::size_t kFreeRealSpill = 8;
 //   NaN     -> "             NaN"
 void format_free_real(char* out, float value) noexcept;
 
+// ---------------------------------------------------------------------------
+// Input
+// ---------------------------------------------------------------------------
+
 enum class ParseStatus : std::uint8_t { ok, syntax, out_of_range };
 
-// Parses an optionally signed decimal integer with no blanks: "-12", "+7".
+// Where a scan stopped and what it found. `end` is one past the last byte of
+// the number (on a syntax error, where the scan began): the caller decides
+// whether what follows may end a value.
+struct NumberScan {
+  const char* end;
+  ParseStatus status;
+};
+
+// Reads a real from [at, end) as far as its form goes:
+//   [sign] digits [. digits] [E|e|D|d [sign] digits]   (at least one digit before the exponent)
+//   [sign] inf | infinity | nan                         (in any case)
+// An exponent letter without digits after it is not part of the number. When
+// the number has no decimal point, its last `implied_decimals` digits are the
+// fraction (a field Fw.d read without a point). A value beyond the
+// single-precision range is out_of_range; one too small rounds to a zero of
+// its sign. `value` is set only when the status is ok.
+//   scan_real("12.5 7", 0)    -> end at " 7", ok, 12.5
+//   scan_real("1234", 3)      -> end after "1234", ok, 1.234
+//   scan_real("1.5D-3", 0)    -> end after "1.5D-3", ok, 0.0015
+//   scan_real("1e+", 0)       -> end at "e+", ok, 1
+//   scan_real("Infinityx", 0) -> end at "x", ok, +inf
+//   scan_real("1e50", 0)      -> end after "1e50", out_of_range
+//   scan_real("-.", 0)        -> end where the scan began, syntax
+// Texts of any length are read exactly, long ones by a slower route; nothing
+// is allocated.
+NumberScan scan_real(const char* at, const char* end, std::size_t implied_decimals, float& value);
+
+// Reads an optionally signed decimal integer from [at, end): as scan_real,
+// with the range of a 32-bit signed integer.
+//   scan_integer("-12,", ...)        -> end at ",", ok, -12
+//   scan_integer("2147483648", ...)  -> end after the digits, out_of_range
+NumberScan scan_integer(const char* at, const char* end, std::int32_t& value) noexcept;
+
+// The whole text must be the number, with no blanks: anything after it is a
+// syntax error. `value` is set only when the status is ok.
+//   parse_real("12.5", 0) -> 12.5;  parse_real("1234", 3) -> 1.234;  parse_real("1e", 0) -> syntax
+//   parse_integer("+7") -> 7;  parse_integer("12.5") -> syntax
+ParseStatus parse_real(std::string_view text, std::size_t implied_decimals, float& value);
 ParseStatus parse_integer(std::string_view text, std::int32_t& value) noexcept;
 
-// Parses a real with no blanks: "12.5", "-.5", "1e5", "1.5D-3", "7", "Inf",
-// "NaN". When the text has no decimal point, its last `implied_decimals`
-// digits are the fraction: parse_real("1234", 3) -> 1.234. A value beyond the
-// single-precision range is out_of_range; one too small rounds to zero.
-ParseStatus parse_real(std::string_view text, std::size_t implied_decimals, float& value) noexcept;
+// What a value that did not convert was meant to be.
+enum class NumberKind : std::uint8_t { integer, real };
 
-// The fast route of parse_real for the common short forms (at most 19 digits,
-// an exponent of at most 3 digits), reading from `at` as far as the number
-// goes: returns where it ends, or nullptr when the text is not such a form or
-// its value needs the exact route; the caller then uses parse_real.
-//   scan_short_real("12.5 7", ...) -> points at " 7", value 12.5
-const char* scan_short_real(const char* at, const char* end, std::size_t implied_decimals, float& value) noexcept;
+// The message for a value that did not convert (`status` not ok), as the
+// readers report it; `text` is the value as found in the record.
+//   (syntax, real, "1x.5")             -> cannot read "1x.5" as a number
+//   (syntax, integer, "12.5")          -> cannot read "12.5" as an integer
+//   (out_of_range, integer, "3000000000")
+//       -> integer "3000000000" is out of range (allowed: -2147483648 to 2147483647)
+//   (out_of_range, real, "1e50")       -> number "1e50" is beyond the range of a real
+std::string conversion_error(ParseStatus status, NumberKind kind, std::string_view text);
 
 }  // namespace record_io::detail

@@ -1,106 +1,219 @@
 // Number input: 32-bit integers and single-precision reals from their text.
+//
+// A real is scanned once into its parts (DecimalParts), then converted by one
+// of two routes: the short route for at most 19 digits and a small power of
+// ten, in one double-precision operation; the long route for everything else,
+// exactly, through the C++ library.
+#include <algorithm>
 #include <bit>
 #include <charconv>
 #include <cstring>
-#include <string>
 
+#include "ascii.hpp"
+#include "float_bits.hpp"
+#include "diagnostics.hpp"
 #include "float_flags.hpp"
 #include "numbers.hpp"
+#include "record_io/record_io.hpp"
 
 namespace record_io::detail {
 namespace {
 
-bool is_digit(char c) { return c >= '0' && c <= '9'; }
+// Written exponents and implied decimals beyond this count as this: any
+// value with such a power of ten overflows or rounds to zero, unless a text
+// of as many digits offsets it.
+constexpr std::uint64_t kExponentClamp = 1'000'000'000'000'000;  // 10^15
 
-char lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+// A real as written, [sign] digits [. digits] [E|e|D|d [sign] digits], as
+// the integer of all its digits times a power of ten.
+struct DecimalParts {
+  const char* mantissa;         // the first digit, or the point
+  std::size_t integer_digits;   // before the point
+  std::size_t fraction_digits;  // after it
+  bool point;
+  bool negative;
+  std::uint64_t digits;  // all the digits as one integer, when there are at most 19
+  std::int64_t power;    // the value is digits * 10^power
+  const char* end;       // one past the number
 
-bool equals_ignoring_case(std::string_view text, std::string_view word) {
-  if (text.size() != word.size()) return false;
-  for (std::size_t i = 0; i < text.size(); ++i)
-    if (lower(text[i]) != word[i]) return false;
-  return true;
-}
-
-// Exponents beyond this are clamped: they overflow or underflow any real.
-constexpr long kExponentClamp = 100000;
-
-// The parts of a real written in decimal: [sign] digits [. digits] [E|D [sign] digits].
-struct DecimalForm {
-  bool negative = false;
-  bool plus_sign = false;
-  std::string_view mantissa;   // digits with the point, as written
-  bool has_point = false;
-  bool d_exponent = false;     // the exponent letter is D or d
-  long exponent = 0;           // clamped
-  long magnitude = 0;          // decimal exponent of the leading nonzero digit, plus one
-  bool all_zero = true;
+  std::size_t digit_count() const { return integer_digits + fraction_digits; }
+  const char* integer_end() const { return mantissa + integer_digits; }
+  const char* fraction_begin() const { return integer_end() + point; }
+  const char* fraction_end() const { return fraction_begin() + fraction_digits; }
 };
 
-bool split_decimal(std::string_view text, DecimalForm& form) {
-  std::size_t i = 0;
-  if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
-    form.negative = text[i] == '-';
-    form.plus_sign = text[i] == '+';
-    ++i;
+// At most this many digits make an exact integer of 64 bits: 10^19 < 2^64.
+constexpr std::size_t kMaxShortDigits = 19;
+
+// Digits from `at` on, appended to `value`; returns where they end. Over 19
+// digits the value wraps around: callers then go by the digit count.
+[[gnu::always_inline]] inline const char* take_digits(const char* at, const char* end, std::uint64_t& value) {
+  for (; at != end; ++at) {
+    const auto digit = static_cast<unsigned>(static_cast<unsigned char>(*at) - '0');
+    if (digit > 9) break;
+    value = value * 10 + digit;
   }
-  const std::size_t mantissa_begin = i;
-  std::size_t digit_count = 0;
-  long digits_before_point = 0;
-  long leading_zeros_after_point = 0;
-  for (; i < text.size(); ++i) {
-    const char c = text[i];
-    if (is_digit(c)) {
-      ++digit_count;
-      if (c != '0') form.all_zero = false;
-      if (!form.has_point) {
-        if (!form.all_zero) ++digits_before_point;
-      } else if (form.all_zero) {
-        ++leading_zeros_after_point;
+  return at;
+}
+
+// Eight bytes of text as one word, the first byte in the lowest lane.
+[[gnu::always_inline]] inline std::uint64_t load_word(const char* at) {
+  std::uint64_t word;
+  std::memcpy(&word, at, sizeof word);
+  if constexpr (std::endian::native == std::endian::big) word = __builtin_bswap64(word);
+  return word;
+}
+
+constexpr std::uint64_t kEachLane(std::uint8_t byte) { return 0x0101010101010101u * byte; }
+
+// How many of the word's bytes, from the first, are digits (0 to 8). A lane
+// of the sum or the difference below has its high bit set when its byte is
+// above '9' or below '0'; lanes after the first such one may be disturbed by
+// a carry, but only the first one counts.
+[[gnu::always_inline]] inline int leading_digits(std::uint64_t word) {
+  const std::uint64_t outside = ((word - kEachLane('0')) | (word + kEachLane(0x80 - ('9' + 1)))) & kEachLane(0x80);
+  return std::countr_zero(outside) / 8;
+}
+
+// The number made by the first `count` bytes of the word (1 to 8 digits):
+// the digits move to the top lanes, the lanes below them become leading
+// zeros, and three multiplications join them in pairs, fours and eight.
+[[gnu::always_inline]] inline std::uint64_t digits_value(std::uint64_t word, int count) {
+  std::uint64_t lanes = (word - kEachLane('0')) << (8 * (8 - count));
+  lanes = lanes * 10 + (lanes >> 8);  // pairs in the even lanes
+  constexpr std::uint64_t kPairMask = 0x000000FF000000FF;
+  lanes = (((lanes & kPairMask) * (100 + (std::uint64_t{1000000} << 32))) +
+           (((lanes >> 16) & kPairMask) * (1 + (std::uint64_t{10000} << 32)))) >>
+          32;
+  return lanes;
+}
+
+// The value of the exponent digits [at, end), at most kExponentClamp.
+std::uint64_t clamped_exponent(const char* at, const char* end) {
+  std::uint64_t exponent = 0;
+  for (; at != end && exponent < kExponentClamp; ++at) exponent = exponent * 10 + static_cast<unsigned>(*at - '0');
+  return exponent < kExponentClamp ? exponent : kExponentClamp;
+}
+
+// Reads the digits and the point of a mantissa: [digits] [. [digits]].
+// While eight bytes remain, the first eight are read as one word: the digits
+// before a point in it, or the digits on both sides of it, with the byte of
+// the point taken out and the bytes after it moved down one lane so that
+// they make one run; digits beyond the word are then taken one at a time.
+[[gnu::always_inline]] inline void take_mantissa(const char* at, const char* end, DecimalParts& parts) {
+  std::uint64_t digits = 0;
+  const char* integer_end = at;
+  bool more_digits = true;  // the digits before the point may go on
+  if (end - at >= 8) {
+    const std::uint64_t word = load_word(at);
+    const int before = leading_digits(word);
+    if (before < 8 && ((word >> (8 * before)) & 0xff) == '.') {
+      const std::uint64_t below = (std::uint64_t{1} << (8 * before)) - 1;
+      const std::uint64_t joined = (word & below) | ((word >> 8) & ~below);  // the top lane 0: no digit
+      const int count = leading_digits(joined);
+      if (count > 0) digits = digits_value(joined, count);
+      const char* fraction_end = at + count + 1;
+      if (count == 7) fraction_end = take_digits(fraction_end, end, digits);  // on past the word
+      parts.integer_digits = static_cast<std::size_t>(before);
+      parts.point = true;
+      parts.fraction_digits = static_cast<std::size_t>(fraction_end - (at + before + 1));
+      parts.digits = digits;
+      return;
+    }
+    if (before > 0) digits = digits_value(word, before);
+    integer_end += before;
+    more_digits = before == 8;
+  }
+  if (more_digits) integer_end = take_digits(integer_end, end, digits);
+  parts.integer_digits = static_cast<std::size_t>(integer_end - at);
+  parts.point = integer_end != end && *integer_end == '.';
+  parts.fraction_digits =
+      parts.point ? static_cast<std::size_t>(take_digits(integer_end + 1, end, digits) - (integer_end + 1)) : 0;
+  parts.digits = digits;
+}
+
+// Scans the decimal form at `at`; false when it has no digit before the
+// exponent (then it may still be a word such as "inf"). Without a point, the
+// last `implied_decimals` digits are the fraction.
+[[gnu::always_inline]] inline bool scan_decimal(const char* at, const char* end, std::size_t implied_decimals,
+                                                DecimalParts& parts) {
+  parts.negative = false;
+  if (at != end && (*at == '-' || *at == '+')) parts.negative = *at++ == '-';
+  parts.mantissa = at;
+  take_mantissa(at, end, parts);
+  if (parts.digit_count() == 0) return false;
+  at = parts.fraction_end();
+  std::int64_t power = parts.point
+                           ? -static_cast<std::int64_t>(parts.fraction_digits)
+                           : -static_cast<std::int64_t>(std::min<std::uint64_t>(implied_decimals, kExponentClamp));
+
+  // 'E', 'e', 'D' or 'd': with the case bit set, 'd' or 'e'
+  if (at != end && static_cast<unsigned char>((*at | 0x20) - 'd') <= 1) {
+    // The C library's form of an exponent, a sign and two digits ("e-04"),
+    // read as one 4-byte word when no third digit follows.
+    if (end - at >= 4) {
+      std::uint32_t word;
+      std::memcpy(&word, at, sizeof word);
+      if constexpr (std::endian::native == std::endian::big) word = __builtin_bswap32(word);
+      const auto sign = static_cast<unsigned char>(word >> 8);
+      const std::uint32_t two = word >> 16;
+      // both bytes 0x30 to 0x39: a high nibble of 3, a low one that 6 does not carry
+      const bool digits = (two & 0xf0f0u) == 0x3030u && (((two & 0x0f0fu) + 0x0606u) & 0xf0f0u) == 0;
+      if (digits && (sign == '-' || sign == '+') && (end - at == 4 || !is_digit(at[4]))) {
+        const std::int64_t exponent = (two & 0x0fu) * 10 + ((two >> 8) & 0x0fu);
+        parts.power = power + (sign == '-' ? -exponent : exponent);
+        parts.end = at + 4;
+        return true;
       }
-    } else if (c == '.' && !form.has_point) {
-      form.has_point = true;
-    } else {
-      break;
+    }
+    const char* p = at + 1;
+    const bool negative_exponent = p != end && *p == '-';
+    p += p != end && (*p == '-' || *p == '+');
+    const char* const exponent_begin = p;
+    std::uint64_t exponent = 0;
+    p = take_digits(p, end, exponent);
+    if (p != exponent_begin) {  // else the letter is not part of the number
+      // Over 15 digits the sum may have wrapped: clamped, as any such
+      // exponent has the same effect.
+      if (p - exponent_begin > 15) exponent = clamped_exponent(exponent_begin, p);
+      power += negative_exponent ? -static_cast<std::int64_t>(exponent) : static_cast<std::int64_t>(exponent);
+      at = p;
     }
   }
-  if (digit_count == 0) return false;
-  form.mantissa = text.substr(mantissa_begin, i - mantissa_begin);
-  if (i < text.size()) {
-    const char letter = lower(text[i]);
-    if (letter != 'e' && letter != 'd') return false;
-    form.d_exponent = letter == 'd';
-    ++i;
-    bool negative_exponent = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative_exponent = text[i++] == '-';
-    if (i == text.size()) return false;
-    for (; i < text.size(); ++i) {
-      if (!is_digit(text[i])) return false;
-      if (form.exponent < kExponentClamp) form.exponent = form.exponent * 10 + (text[i] - '0');
-    }
-    if (negative_exponent) form.exponent = -form.exponent;
-  }
-  form.magnitude = (digits_before_point > 0 ? digits_before_point : -leading_zeros_after_point) + form.exponent;
+  parts.power = power;
+  parts.end = at;
   return true;
 }
 
-ParseStatus parse_special(std::string_view text, float& value) {
+// [sign] inf | infinity | nan, in any case.
+[[gnu::noinline]] NumberScan scan_word(const char* at, const char* end, float& value) {
+  const char* p = at;
   bool negative = false;
-  std::string_view word = text;
-  if (!word.empty() && (word[0] == '+' || word[0] == '-')) {
-    negative = word[0] == '-';
-    word.remove_prefix(1);
-  }
+  if (p != end && (*p == '-' || *p == '+')) negative = *p++ == '-';
+  const auto starts_with = [&](std::string_view word) {
+    if (static_cast<std::size_t>(end - p) < word.size()) return false;
+    for (std::size_t i = 0; i < word.size(); ++i)
+      if (to_upper(p[i]) != word[i]) return false;
+    return true;
+  };
   std::uint32_t bits;
-  if (equals_ignoring_case(word, "inf") || equals_ignoring_case(word, "infinity")) {
-    bits = 0x7f800000u;
-  } else if (equals_ignoring_case(word, "nan")) {
-    bits = 0x7fc00000u;
+  if (starts_with("INFINITY")) {
+    p += 8;
+    bits = kFloatInfinityBits;
+  } else if (starts_with("INF")) {
+    p += 3;
+    bits = kFloatInfinityBits;
+  } else if (starts_with("NAN")) {
+    p += 3;
+    bits = kFloatQuietNaNBits;
   } else {
-    return ParseStatus::syntax;
+    return {at, ParseStatus::syntax};
   }
-  value = std::bit_cast<float>(bits | (negative ? 0x80000000u : 0u));
-  return ParseStatus::ok;
+  value = std::bit_cast<float>(bits | (negative ? kFloatSignBit : 0u));
+  return {p, ParseStatus::ok};
 }
+
+float with_sign(float magnitude, bool negative) { return negative ? -magnitude : magnitude; }
 
 // Powers of ten that double precision holds exactly.
 constexpr double kExactPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
@@ -108,154 +221,188 @@ constexpr double kExactPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,
 constexpr int kMaxExactPowerOfTen = 22;
 constexpr std::uint64_t kMaxExactMantissa = std::uint64_t{1} << 53;
 
-// Digits from `at` on, into `mantissa`; returns where they end. A mantissa
-// of over 19 digits may wrap around here; callers refuse it by its length.
-[[gnu::always_inline]] inline const char* take_digits(const char* at, const char* end, std::uint64_t& mantissa) {
-  for (; at != end; ++at) {
-    const auto digit = static_cast<unsigned>(static_cast<unsigned char>(*at) - '0');
-    if (digit > 9) break;
-    mantissa = mantissa * 10 + digit;
-  }
-  return at;
-}
-
-}  // namespace
-
-// The short forms that make up nearly all data: at most 19 digits and a
-// small exponent. The digits w and the power q give the value w * 10^q in
-// one correctly rounded double-precision operation (both factors are exact
-// doubles), which is then rounded to single precision. Rounding twice gives
+// The short route: digits w (exact in a double up to 2^53) and a power q of
+// at most 22 give w * 10^q in one correctly rounded double-precision
+// operation, which is then rounded to single precision. Rounding twice gives
 // the correctly rounded real except when the double falls exactly halfway
 // between two reals: no real lies between a value and its nearest double.
-// Those cases, subnormal or huge results, and everything else are left to
-// the general route (nullptr).
-const char* scan_short_real(const char* at, const char* end, std::size_t implied_decimals, float& value) noexcept {
-  if (at == end) return nullptr;
-  bool negative = false;
-  if (*at == '-' || *at == '+') negative = *at++ == '-';
-  std::uint64_t mantissa = 0;
-  const char* const integer_begin = at;
-  at = take_digits(at, end, mantissa);
-  const auto integer_digits = static_cast<std::size_t>(at - integer_begin);
-  const bool point = at != end && *at == '.';
-  std::size_t fraction_digits = 0;
-  if (point) {
-    const char* const fraction_begin = ++at;
-    at = take_digits(at, end, mantissa);
-    fraction_digits = static_cast<std::size_t>(at - fraction_begin);
+// Those cases, subnormal or huge results, and larger digits or powers are
+// left to the long route (false).
+bool convert_short(std::uint64_t digits, std::int64_t power, bool negative, float& value) {
+  if (digits == 0) {
+    value = with_sign(0.0f, negative);
+    return true;
   }
-  const std::size_t digits = integer_digits + fraction_digits;
-  if (digits == 0 || digits > 19) return nullptr;
-  int exponent = 0;
-  if (at != end && (*at == 'e' || *at == 'E' || *at == 'd' || *at == 'D')) {
-    ++at;
-    bool negative_exponent = false;
-    if (at != end && (*at == '+' || *at == '-')) negative_exponent = *at++ == '-';
-    std::uint64_t magnitude = 0;
-    const char* const exponent_begin = at;
-    at = take_digits(at, end, magnitude);
-    const std::ptrdiff_t length = at - exponent_begin;
-    if (length < 1 || length > 3) return nullptr;
-    exponent = negative_exponent ? -static_cast<int>(magnitude) : static_cast<int>(magnitude);
-  }
-  const int fraction = point ? static_cast<int>(fraction_digits)
-                             : static_cast<int>(implied_decimals > 64 ? 64 : implied_decimals);
-  const int power = exponent - fraction;
-  if (mantissa == 0) {
-    value = negative ? -0.0f : 0.0f;
-    return at;
-  }
-  if (mantissa > kMaxExactMantissa || power < -kMaxExactPowerOfTen || power > kMaxExactPowerOfTen) return nullptr;
-  const double scaled = power < 0 ? static_cast<double>(mantissa) / kExactPowersOfTen[-power]
-                                  : static_cast<double>(mantissa) * kExactPowersOfTen[power];
-  const auto bits = std::bit_cast<std::uint64_t>(scaled);
-  const auto biased_exponent = static_cast<int>(bits >> 52);
+  if (digits > kMaxExactMantissa || power < -kMaxExactPowerOfTen || power > kMaxExactPowerOfTen) return false;
+  const double scaled = power < 0 ? static_cast<double>(digits) / kExactPowersOfTen[-power]
+                                  : static_cast<double>(digits) * kExactPowersOfTen[power];
+  constexpr int kDoubleFractionBits = 52;
   constexpr int kDoubleBias = 1023;
+  const auto bits = std::bit_cast<std::uint64_t>(scaled);
+  const auto biased_exponent = static_cast<int>(bits >> kDoubleFractionBits);
   // Normal reals only, and below 2^127 so that rounding cannot overflow.
-  if (biased_exponent < kDoubleBias - 126 || biased_exponent > kDoubleBias + 126) return nullptr;
+  if (biased_exponent < kDoubleBias - (kFloatExponentBias - 1) ||
+      biased_exponent > kDoubleBias + kFloatExponentBias - 1)
+    return false;
   // The 29 bits a real does not keep: exactly half of them set means halfway.
-  constexpr std::uint64_t kDroppedBits = (std::uint64_t{1} << 29) - 1;
-  if ((bits & kDroppedBits) == (std::uint64_t{1} << 28)) return nullptr;
-  const auto rounded = static_cast<float>(scaled);
-  value = negative ? -rounded : rounded;
-  return at;
+  constexpr int kDroppedBits = kDoubleFractionBits - kFloatFractionBits;
+  constexpr std::uint64_t kDroppedMask = (std::uint64_t{1} << kDroppedBits) - 1;
+  if ((bits & kDroppedMask) == (std::uint64_t{1} << (kDroppedBits - 1))) return false;
+  value = with_sign(static_cast<float>(scaled), negative);
+  return true;
 }
 
-namespace {
+// Significant digits the long route keeps. A point halfway between two reals
+// is an odd multiple of 2^-150 below 2^128 and has at most 113 significant
+// digits, so no such point lies strictly between a text cut after 113
+// digits and the same text with a digit 1 appended for whatever nonzero
+// digits were cut: both round alike.
+constexpr std::size_t kKeptDigits = 120;
+
+// Decimal exponents of the first significant digit beyond which every value
+// overflows (0.1 * 10^40 = 10^39 > 3.4e38) or rounds to zero (10^-46 is below
+// 2^-150, half the least subnormal).
+constexpr std::int64_t kOverflowMagnitude = 40;
+constexpr std::int64_t kZeroMagnitude = -46;
+
+// The long route: the value is 0.d1 d2 d3 ... * 10^magnitude with d1 the
+// first significant digit. At most kKeptDigits of them, a sticky digit and the
+// power are written out plainly for the library's exact conversion, whose
+// arithmetic may raise flags the program's did not: they are put back.
+[[gnu::noinline]] ParseStatus convert_long(DecimalParts parts, float& value) {
+  // The significant digits: from the first nonzero one to the last digit.
+  const char* const integer_end = parts.integer_end();
+  const char* const fraction_end = parts.fraction_end();
+  const char* first = parts.mantissa;
+  while (first != integer_end && *first == '0') ++first;
+  const char* fraction = parts.fraction_begin();
+  if (first == integer_end) {
+    while (fraction != fraction_end && *fraction == '0') ++fraction;
+  }
+  const std::int64_t significant = (integer_end - first) + (fraction_end - fraction);
+  if (significant == 0) {
+    value = with_sign(0.0f, parts.negative);
+    return ParseStatus::ok;
+  }
+  const std::int64_t magnitude = significant + parts.power;
+  if (magnitude >= kOverflowMagnitude) return ParseStatus::out_of_range;
+  if (magnitude <= kZeroMagnitude) {
+    value = with_sign(0.0f, parts.negative);
+    return ParseStatus::ok;
+  }
+
+  // digits, a sticky 1, 'e', and an exponent of at most 4 characters
+  char text[kKeptDigits + 8];
+  std::size_t kept = 0;
+  bool cut_nonzero = false;
+  const auto keep = [&](const char* from, const char* to) {
+    for (; from != to; ++from) {
+      if (kept < kKeptDigits) {
+        text[kept++] = *from;
+      } else if (*from != '0') {
+        cut_nonzero = true;
+        break;
+      }
+    }
+  };
+  keep(first, integer_end);
+  if (!cut_nonzero) keep(fraction, fraction_end);
+  std::int64_t power = magnitude - static_cast<std::int64_t>(kept);
+  if (cut_nonzero) {
+    text[kept++] = '1';
+    --power;
+  }
+  char* end = text + kept;
+  *end++ = 'e';
+  end = std::to_chars(end, text + sizeof text, power).ptr;
+
+  const FloatFlagsGuard flags;
+  float magnitude_value = 0.0f;
+  const std::from_chars_result converted = std::from_chars(text, end, magnitude_value);
+  if (converted.ec == std::errc::result_out_of_range) {
+    if (magnitude > 0) return ParseStatus::out_of_range;
+    magnitude_value = 0.0f;  // too small for any real: rounds to zero
+  }
+  value = with_sign(magnitude_value, parts.negative);
+  return ParseStatus::ok;
+}
+
+// Words, long texts and the values that the short route leaves, scanned
+// again: apart from the call, the short route then needs no registers kept
+// across calls.
+[[gnu::noinline]] NumberScan scan_real_slowly(const char* at, const char* end, std::size_t implied_decimals,
+                                              float& value) {
+  DecimalParts parts;
+  if (!scan_decimal(at, end, implied_decimals, parts)) return scan_word(at, end, value);
+  return {parts.end, convert_long(parts, value)};
+}
 
 }  // namespace
 
-ParseStatus parse_integer(std::string_view text, std::int32_t& value) noexcept {
-  std::size_t i = 0;
-  bool negative = false;
-  if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
-  if (i == text.size()) return ParseStatus::syntax;
-  constexpr std::uint64_t kBeyondRange = std::uint64_t{1} << 32;
-  std::uint64_t magnitude = 0;
-  for (; i < text.size(); ++i) {
-    if (!is_digit(text[i])) return ParseStatus::syntax;
-    if (magnitude < kBeyondRange) magnitude = magnitude * 10 + static_cast<std::uint64_t>(text[i] - '0');
-  }
-  const std::uint64_t limit = negative ? std::uint64_t{1} << 31 : (std::uint64_t{1} << 31) - 1;
-  if (magnitude > limit) return ParseStatus::out_of_range;
-  value = static_cast<std::int32_t>(negative ? -static_cast<std::int64_t>(magnitude) : static_cast<std::int64_t>(magnitude));
-  return ParseStatus::ok;
+NumberScan scan_real(const char* at, const char* end, std::size_t implied_decimals, float& value) {
+  DecimalParts parts;
+  if (scan_decimal(at, end, implied_decimals, parts) && parts.digit_count() <= kMaxShortDigits &&
+      convert_short(parts.digits, parts.power, parts.negative, value))
+    return {parts.end, ParseStatus::ok};
+  return scan_real_slowly(at, end, implied_decimals, value);
 }
 
-ParseStatus parse_real(std::string_view text, std::size_t implied_decimals, float& value) noexcept {
-  if (text.empty()) return ParseStatus::syntax;
-
-  float quick;
-  if (scan_short_real(text.data(), text.data() + text.size(), implied_decimals, quick) == text.data() + text.size()) {
-    value = quick;
-    return ParseStatus::ok;
-  }
-
-  DecimalForm form;
-  if (!split_decimal(text, form)) return parse_special(text, value);
-
-  const bool implied = !form.has_point && implied_decimals > 0;
-  const long exponent = form.exponent - (implied ? static_cast<long>(implied_decimals) : 0);
-
-  // The library reads the plain forms directly; a plus sign, a D exponent or
-  // implied decimals call for the text to be rewritten first. Its arithmetic
-  // may raise flags that the program's did not: they are put back.
-  const FloatFlagsGuard flags;
-  float result = 0.0f;
-  std::from_chars_result converted;
-  if (!form.plus_sign && !form.d_exponent && !implied) {
-    converted = std::from_chars(text.data(), text.data() + text.size(), result);
+NumberScan scan_integer(const char* at, const char* end, std::int32_t& value) noexcept {
+  const char* p = at;
+  bool negative = false;
+  if (p != end && (*p == '-' || *p == '+')) negative = *p++ == '-';
+  const char* const digits_begin = p;
+  std::uint64_t magnitude = 0;
+  if (end - p >= 8) {  // the first eight bytes as one word
+    const std::uint64_t word = load_word(p);
+    const int count = leading_digits(word);
+    if (count > 0) magnitude = digits_value(word, count);
+    p += count;
+    if (count == 8) p = take_digits(p, end, magnitude);
   } else {
-    // sign, mantissa, 'e', exponent of at most 7 characters
-    char small[256];
-    std::string large;
-    const std::size_t needed = form.mantissa.size() + 10;
-    char* buffer = small;
-    if (needed > sizeof small) {
-      try {
-        large.resize(needed);
-      } catch (...) {
-        return ParseStatus::out_of_range;
-      }
-      buffer = large.data();
-    }
-    char* at = buffer;
-    if (form.negative) *at++ = '-';
-    std::memcpy(at, form.mantissa.data(), form.mantissa.size());
-    at += form.mantissa.size();
-    *at++ = 'e';
-    at = std::to_chars(at, buffer + needed, exponent).ptr;
-    converted = std::from_chars(buffer, at, result);
+    p = take_digits(p, end, magnitude);
   }
-  if (converted.ec == std::errc::result_out_of_range) {
-    const long magnitude = form.magnitude - (implied ? static_cast<long>(implied_decimals) : 0);
-    if (magnitude > 0) return ParseStatus::out_of_range;
-    value = form.negative ? -0.0f : 0.0f;  // too small for any real: rounds to zero
-    return ParseStatus::ok;
+  if (p == digits_begin) return {at, ParseStatus::syntax};
+  // More digits than 2^31 has (10) are out of range unless they begin with
+  // zeros, which add nothing to the magnitude: it is exact up to 19 others.
+  constexpr std::ptrdiff_t kMaxDigits = 10;
+  if (p - digits_begin > kMaxDigits) {
+    const char* first = digits_begin;
+    while (first != p && *first == '0') ++first;
+    if (p - first > kMaxDigits) return {p, ParseStatus::out_of_range};
   }
-  if (converted.ec != std::errc()) return ParseStatus::syntax;
-  value = result;
-  return ParseStatus::ok;
+  const std::uint64_t limit = negative ? std::uint64_t{1} << 31 : (std::uint64_t{1} << 31) - 1;
+  if (magnitude > limit) return {p, ParseStatus::out_of_range};
+  value = static_cast<std::int32_t>(negative ? -static_cast<std::int64_t>(magnitude)
+                                             : static_cast<std::int64_t>(magnitude));
+  return {p, ParseStatus::ok};
+}
+
+ParseStatus parse_real(std::string_view text, std::size_t implied_decimals, float& value) {
+  const char* const end = text.data() + text.size();
+  float result;
+  const NumberScan scan = scan_real(text.data(), end, implied_decimals, result);
+  if (scan.end != end) return ParseStatus::syntax;
+  if (scan.status == ParseStatus::ok) value = result;
+  return scan.status;
+}
+
+ParseStatus parse_integer(std::string_view text, std::int32_t& value) noexcept {
+  const char* const end = text.data() + text.size();
+  std::int32_t result;
+  const NumberScan scan = scan_integer(text.data(), end, result);
+  if (scan.end != end) return ParseStatus::syntax;
+  if (scan.status == ParseStatus::ok) value = result;
+  return scan.status;
+}
+
+std::string conversion_error(ParseStatus status, NumberKind kind, std::string_view text) {
+  const bool integer = kind == NumberKind::integer;
+  if (status == ParseStatus::out_of_range) {
+    return integer ? "integer " + quote_found(text) + " is out of range (allowed: -2147483648 to 2147483647)"
+                   : "number " + quote_found(text) + " is beyond the range of a real";
+  }
+  return "cannot read " + quote_found(text) + (integer ? " as an integer" : " as a number");
 }
 
 }  // namespace record_io::detail

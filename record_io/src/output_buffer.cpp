@@ -17,9 +17,11 @@ namespace {
 constexpr std::size_t kBufferSize = 64 * 1024;  // output bytes gathered before a write
 
 // Output files not yet closed, written out when the run ends either way.
+// Never destroyed, so that the buffers that outlive it at the end of the run
+// can still take themselves off it.
 std::vector<OutputBuffer*>& open_outputs() {
-  static std::vector<OutputBuffer*> files;
-  return files;
+  static auto* const files = new std::vector<OutputBuffer*>;
+  return *files;
 }
 
 void forget_output(OutputBuffer* file) {

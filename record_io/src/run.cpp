@@ -39,9 +39,11 @@ struct OpenedFile {
   const void* owner;  // the buffer that holds it open
 };
 
+// Never destroyed: buffers that outlive it at the end of the run, standard
+// output's among them, still take their files off it.
 std::vector<OpenedFile>& opened_files() {
-  static std::vector<OpenedFile> files;
-  return files;
+  static auto* const files = new std::vector<OpenedFile>;
+  return *files;
 }
 
 // Notes a file opened by the run, until the buffer `owner` that holds it is

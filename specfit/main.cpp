@@ -17,6 +17,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -111,16 +112,19 @@ int main(int argc, char** argv) {
   // Step 3: the band, from "banda.dat" where it exists; without it, every
   // sample. Only an absent file means the whole spectrum: one that exists
   // but cannot be read is an error.
+  // The file is held to the end of the run, as every input is, so that no
+  // output can be the same file.
   Band band{-INFINITY, INFINITY};
+  std::optional<InputFile> band_file;
   std::error_code ignored;
   if (std::filesystem::exists(std::filesystem::symlink_status("banda.dat", ignored))) {
-    InputFile band_file = open_input("banda.dat");
-    read_free_required(band_file, {band.lowest, band.highest});
+    band_file = open_input("banda.dat");
+    read_free_required(*band_file, {band.lowest, band.highest});
     if (!(band.lowest < band.highest))
-      fail(location_of(band_file, band_file.line_number()),
+      fail(location_of(*band_file, band_file->line_number()),
            "the lowest frequency of the band (" + hertz(static_cast<double>(band.lowest)) +
                ") is not below the highest (" + hertz(static_cast<double>(band.highest)) + ")");
-    close_file(band_file);
+    close_file(*band_file);
   }
 
   // Step 4: the samples that enter the fit: in the band, at a positive

@@ -6,7 +6,8 @@
 #   1. its results are byte for byte those of every program run by hand in
 #      every directory of a second copy, and the stored results of
 #      workflow/example/expected/;
-#   2. a second run has nothing to do and changes no file;
+#   2. a second run has nothing to do and changes no file, also after an
+#      infile was rewritten with the same bytes;
 #   3. a changed infile reruns its station's pathfix and specfit and its
 #      event's gathering, levelmean and mwcalc, and nothing else;
 #   4. with --keep-going, a program that fails stops only what depends on it:
@@ -105,14 +106,18 @@ done <"$scratch/expected-results"
 echo "1. the workflow's $(find "$scratch/flow/EVENTS" -type f | wc -l) files are those of the chain by hand;" \
   "$(wc -l <"$scratch/expected-results") results as stored"
 
-### 2. A second run does nothing.
+### 2. A second run does nothing, also after an infile was rewritten with the
+### same bytes (a small input newer than the outputs is compared by content).
+next_time_stamp
+cp -p "$scratch/flow/EVENTS/ev001/ST01/infile" "$scratch/same-infile"
+cp "$scratch/same-infile" "$scratch/flow/EVENTS/ev001/ST01/infile"
 times_of_files >"$scratch/times-before"
 [ -z "$(planned_jobs)" ] || fail "a dry run after the first run plans jobs: $(planned_jobs | tr '\n' ';')"
 grep -q "^Nothing to be done" "$scratch/dry-run.out" || fail "a dry run after the first run does not say Nothing to be done"
 workflow second --cores 2 || fail "the second run failed: $(cat "$scratch/second.out")"
 times_of_files >"$scratch/times-after"
 diff "$scratch/times-before" "$scratch/times-after" >&2 || fail "the second run changed files (above)"
-echo "2. a second run has nothing to do and changes no file"
+echo "2. a second run has nothing to do and changes no file, an infile rewritten as it was included"
 
 ### 3. One changed infile reruns its chain, nothing else.
 next_time_stamp

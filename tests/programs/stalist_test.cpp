@@ -146,7 +146,7 @@ INSTANTIATE_TEST_SUITE_P(Stalist, StalistMinusZero, ::testing::ValuesIn(kMinusZe
 // Entries S001, S002, ... all with the values of kAbcdEntry.
 std::string entries(int count, const std::string& after_last_line = "") {
   std::string text;
-  char code[8];
+  char code[16];
   for (int i = 1; i <= count; ++i) {
     std::snprintf(code, sizeof code, "S%03d", i);
     text += std::string(code) + " 3 42.15 40 25.3 655";
@@ -157,7 +157,7 @@ std::string entries(int count, const std::string& after_last_line = "") {
 
 std::string lines_for(int count) {
   std::string text;
-  char code[8];
+  char code[16];
   for (int i = 1; i <= count; ++i) {
     std::snprintf(code, sizeof code, "S%03d", i);
     text += station(code, kAbcdValues);

@@ -134,6 +134,36 @@ TEST(FreeInput, CharacterValues) {
   }
 }
 
+// Quoted texts: either delimiter opens one, only the same one closes it, and
+// doubled it stands for one delimiter, wherever it stands in the text; the
+// end of the record ends an unclosed text. The number after the text tells
+// where the reader went on.
+TEST(FreeInput, QuotedTexts) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"'It''s' 1\n", "It's      "},
+      {"\"it's\" 1\n", "it's      "},
+      {"'say \"hi\"' 1\n", "say \"hi\"  "},
+      {"\"a\"\"b\",1\n", "a\"b       "},
+      {"'''' 1\n", "'         "},
+      {"'''ab' 1\n", "'ab       "},
+      {"'ab''' 1\n", "ab'       "},
+      {"'a''''b' 1\n", "a''b      "},
+      {"'a, b / c' 1\n", "a, b / c  "},
+      {"'ab''\n1\n", "ab'       "},  // the record ends after the doubled delimiter
+      {"'ab\n1\n", "ab        "},     // and without a closing one
+      {"'0123456789''x' 1\n", "0123456789"},
+  };
+  for (const auto& [input, expected] : cases) {
+    InputFile file = InputBuffer::from_text("tempo2.dat", input);
+    Text<10> text{};
+    std::int32_t number = 0;
+    const auto outcome = read_free_values(file, std::vector<InItem>{text, number});
+    ASSERT_FALSE(outcome.error) << input << ": " << outcome.error->message;
+    EXPECT_EQ(text_of(text), expected) << input;
+    EXPECT_EQ(number, 1) << input;
+  }
+}
+
 TEST(FreeInput, BadValuesNameLineColumnsAndText) {
   struct Case {
     const char* input;

@@ -273,6 +273,22 @@ TEST(FreeInputDeathTest, ValueOfMoreThanAMebibyte) {
               "^pathfix: .*infile:2: column 3: a value of more than 1048576 bytes \\(values are read up to 1 MiB\\)\n$");
 }
 
+// The longest value read is exactly 1 MiB, here from the start of a file,
+// where it fills the buffer grown for it to the last byte.
+TEST(FreeInputDeathTest, ValueOfExactlyAMebibyte) {
+  toolkit_test::WorkDir dir;
+  dir.write("infile", "0." + std::string((std::size_t{1} << 20) - 3, '0') + "1 7\n");  // 1048576 bytes, then 7
+  const std::string name = dir.file("infile").string();
+  EXPECT_EXIT(([&] {
+                detail::begin_run("pathfix");
+                InputFile file = open_input(name);
+                float tiny = -1, seven = -1;
+                read_free(file, {tiny, seven});
+                std::exit(tiny == 0.0f && seven == 7.0f ? kExitSuccess : 2);
+              }()),
+              ::testing::ExitedWithCode(kExitSuccess), "^$");
+}
+
 // An integer read with its sign: "-0" is 0 with its minus sign kept, and the
 // line it stood on.
 TEST(FreeInput, SignedIntegers) {

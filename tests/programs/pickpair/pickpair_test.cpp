@@ -76,6 +76,19 @@ const Case kCases[] = {
      "ABCDiP+1 261208150710.00       13.75iSU3\n",
      lines_of({" Buscando en ABCDP", " Coincidencia en ABCDS", " Coincidencia en ABCDS", " Buscando en ABCDS",
                " Coincidencia en ABCDS", " Buscando en ABCDS"})},
+    // Two stations interleaved: each P card takes the last later pick of its
+    // own station.
+    {"InterleavedStationsTakeTheirOwnLast",
+     {{.station = "ABCD"},
+      {.station = "EFGH"},
+      {.station = "ABCD", .phase = 'S', .seconds = "12.500"},
+      {.station = "EFGH", .phase = 'S', .seconds = "11.000"},
+      {.station = "ABCD", .phase = 'S', .seconds = "13.750", .weight = '3'}},
+     "ABCDiP+1 261208150710.00       13.75iSU3\n"
+     "EFGHiP+1 261208150710.00       11.00iSU1\n",
+     lines_of({" Buscando en ABCDP", " Coincidencia en ABCDS", " Coincidencia en ABCDS", " Buscando en EFGHP",
+               " Coincidencia en EFGHS", " Buscando en ABCDS", " Coincidencia en ABCDS", " Buscando en EFGHS",
+               " Buscando en ABCDS"})},
     {"TwoPNoS",
      {{.phase = 'P', .motion = 'D'}, {.phase = 'P', .seconds = "11.000", .onset = 'e', .motion = 'C'}},
      "ABCDiP+1 261208150710.00       11.00ePC1\n"

@@ -201,6 +201,32 @@ TEST_F(FilesDeathTest, UnexpectedEndOfFile) {
               "t1.promedio: end of file \\(the file is empty\\): expected 1 value, found 0\n$");
 }
 
+// A failure writes out what every output holds before the run ends: the
+// records written before it reach their files, and an output that cannot be
+// written is named, after which the others are still written out.
+TEST_F(FilesDeathTest, FailureWritesOutEveryOutputFirst) {
+  WorkDir dir;
+  std::filesystem::create_symlink("/dev/full", dir.file("full"));
+  const std::string first = dir.file("first").string();
+  const std::string full = dir.file("full").string();
+  const std::string last = dir.file("last").string();
+  EXPECT_EXIT(([&] {
+                begin_run("stalist");
+                OutputFile a = open_output(first);
+                OutputFile f = open_output(full);
+                OutputFile b = open_output(last);
+                write_free(a, {"one"});
+                write_free(f, {"lost"});
+                write_free(b, {"two"});
+                write_free(b, {"three"});
+                fail("tempo2.dat:3", "cannot read \"x\" as an integer");
+              }()),
+              ::testing::ExitedWithCode(kExitFailure),
+              "^stalist: .*full: No space left on device\nstalist: tempo2.dat:3: cannot read \"x\" as an integer\n$");
+  EXPECT_EQ(dir.read("first"), " one\n");
+  EXPECT_EQ(dir.read("last"), " two\n three\n");
+}
+
 // A required value that a slash or an empty value between commas leaves
 // unset is as missing as one after the end of the file.
 TEST_F(FilesDeathTest, RequiredValuesLeftUnset) {

@@ -134,6 +134,36 @@ TEST(FreeInput, CharacterValues) {
   }
 }
 
+// Quoted texts: either delimiter opens one, only the same one closes it, and
+// doubled it stands for one delimiter, wherever it stands in the text; the
+// end of the record ends an unclosed text. The number after the text tells
+// where the reader went on.
+TEST(FreeInput, QuotedTexts) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"'It''s' 1\n", "It's      "},
+      {"\"it's\" 1\n", "it's      "},
+      {"'say \"hi\"' 1\n", "say \"hi\"  "},
+      {"\"a\"\"b\",1\n", "a\"b       "},
+      {"'''' 1\n", "'         "},
+      {"'''ab' 1\n", "'ab       "},
+      {"'ab''' 1\n", "ab'       "},
+      {"'a''''b' 1\n", "a''b      "},
+      {"'a, b / c' 1\n", "a, b / c  "},
+      {"'ab''\n1\n", "ab'       "},  // the record ends after the doubled delimiter
+      {"'ab\n1\n", "ab        "},     // and without a closing one
+      {"'0123456789''x' 1\n", "0123456789"},
+  };
+  for (const auto& [input, expected] : cases) {
+    InputFile file = InputBuffer::from_text("tempo2.dat", input);
+    Text<10> text{};
+    std::int32_t number = 0;
+    const auto outcome = read_free_values(file, std::vector<InItem>{text, number});
+    ASSERT_FALSE(outcome.error) << input << ": " << outcome.error->message;
+    EXPECT_EQ(text_of(text), expected) << input;
+    EXPECT_EQ(number, 1) << input;
+  }
+}
+
 TEST(FreeInput, BadValuesNameLineColumnsAndText) {
   struct Case {
     const char* input;
@@ -241,6 +271,22 @@ TEST(FreeInputDeathTest, ValueOfMoreThanAMebibyte) {
               }()),
               ::testing::ExitedWithCode(kExitFailure),
               "^pathfix: .*infile:2: column 3: a value of more than 1048576 bytes \\(values are read up to 1 MiB\\)\n$");
+}
+
+// The longest value read is exactly 1 MiB, here from the start of a file,
+// where it fills the buffer grown for it to the last byte.
+TEST(FreeInputDeathTest, ValueOfExactlyAMebibyte) {
+  toolkit_test::WorkDir dir;
+  dir.write("infile", "0." + std::string((std::size_t{1} << 20) - 3, '0') + "1 7\n");  // 1048576 bytes, then 7
+  const std::string name = dir.file("infile").string();
+  EXPECT_EXIT(([&] {
+                detail::begin_run("pathfix");
+                InputFile file = open_input(name);
+                float tiny = -1, seven = -1;
+                read_free(file, {tiny, seven});
+                std::exit(tiny == 0.0f && seven == 7.0f ? kExitSuccess : 2);
+              }()),
+              ::testing::ExitedWithCode(kExitSuccess), "^$");
 }
 
 // An integer read with its sign: "-0" is 0 with its minus sign kept, and the

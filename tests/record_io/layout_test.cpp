@@ -2,7 +2,10 @@
 // reasons given for malformed ones.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "codec.hpp"
 #include "record_io/record_io.hpp"
@@ -51,6 +54,26 @@ TEST(Layout, BlanksAndCase) {
   const Layout layout("(8(F8.3,1x),6(I4,1x))");
   EXPECT_EQ(LayoutData::of(layout).fields().size(), 14u);
   EXPECT_EQ(layout.text(), "(8(F8.3,1x),6(I4,1x))");
+}
+
+// The column, counted from 0, at which each data field starts: every field
+// and every X field before it moves it on by its width, X fields in a row
+// and in groups included.
+TEST(Layout, FieldColumns) {
+  const std::pair<const char*, std::vector<std::uint32_t>> cases[] = {
+      {"(A4,8x,F6.3)", {0, 12}},
+      {"(A3,10X,10X,A3)", {0, 23}},
+      {"(A3,2(9X),A3)", {0, 21}},
+      {"(2X,3X,I2,1X,1X,1X,A1)", {5, 10}},
+      {"(2(A1,2X),A2)", {0, 3, 6}},
+      {"(A2,2(1X,2(2X)),F5.1)", {0, 12}},
+  };
+  for (const auto& [text, columns] : cases) {
+    const Layout layout(text);
+    std::vector<std::uint32_t> found;
+    for (const detail::Field& field : LayoutData::of(layout).fields()) found.push_back(field.column);
+    EXPECT_EQ(found, columns) << text;
+  }
 }
 
 TEST(Layout, MalformedStringsSayWhy) {

@@ -2,6 +2,7 @@
 // messages and its exit status.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -75,6 +76,19 @@ const Case kCases[] = {
      "ABCDiP+1 261208150710.00       13.75iSU3\n",
      lines_of({" Buscando en ABCDP", " Coincidencia en ABCDS", " Coincidencia en ABCDS", " Buscando en ABCDS",
                " Coincidencia en ABCDS", " Buscando en ABCDS"})},
+    // Two stations interleaved: each P card takes the last later pick of its
+    // own station.
+    {"InterleavedStationsTakeTheirOwnLast",
+     {{.station = "ABCD"},
+      {.station = "EFGH"},
+      {.station = "ABCD", .phase = 'S', .seconds = "12.500"},
+      {.station = "EFGH", .phase = 'S', .seconds = "11.000"},
+      {.station = "ABCD", .phase = 'S', .seconds = "13.750", .weight = '3'}},
+     "ABCDiP+1 261208150710.00       13.75iSU3\n"
+     "EFGHiP+1 261208150710.00       11.00iSU1\n",
+     lines_of({" Buscando en ABCDP", " Coincidencia en ABCDS", " Coincidencia en ABCDS", " Buscando en EFGHP",
+               " Coincidencia en EFGHS", " Buscando en ABCDS", " Coincidencia en ABCDS", " Buscando en EFGHS",
+               " Buscando en ABCDS"})},
     {"TwoPNoS",
      {{.phase = 'P', .motion = 'D'}, {.phase = 'P', .seconds = "11.000", .onset = 'e', .motion = 'C'}},
      "ABCDiP+1 261208150710.00       11.00ePC1\n"
@@ -149,22 +163,78 @@ TEST(Pickpair, ShortLinesAndLineEnds) {
                 kTerminator);
 }
 
-TEST(Pickpair, OnlyTheFirstHundredPicksWithAWarning) {
+// The pick table holds 100 picks: a line after the hundredth, even a blank
+// one (a pick of a blank station to a fixed-column read), is left out with a
+// warning naming it, and no pick beyond the table is a partner. Pick i is of
+// station S000, S001, ... (a P card each); the extra lines follow them.
+std::string station_number(int i) {
+  std::string code = std::to_string(1000 + i);  // four digits for i below 9000
+  code[0] = 'S';
+  return code;
+}
+
+struct CapacityCase {
+  const char* name;
+  int picks;
+  std::string after;  // lines after the picks
+  int cards;          // cards before the terminator
+  std::string err;
+};
+
+class PickpairCapacity : public ::testing::TestWithParam<CapacityCase> {};
+
+TEST_P(PickpairCapacity, HundredPicksAtMost) {
+  const CapacityCase& c = GetParam();
+  std::vector<Pick> picks;
+  for (int i = 0; i < c.picks; ++i) picks.push_back({.station = station_number(i)});
+  const auto check = [&c](const std::string& cards) {
+    EXPECT_EQ(std::count(cards.begin(), cards.end(), '\n'), c.cards + 1);
+    // Every card a P card of its own pick: no partner came from beyond the table.
+    for (int i = 0; i < c.cards; ++i) {
+      const std::string card = station_number(i) + "iPU1 261208150710.00\n";
+      EXPECT_NE(cards.find(card), std::string::npos) << card;
+    }
+    EXPECT_EQ(cards.find(station_number(c.cards) + "i"), std::string::npos);
+    EXPECT_EQ(cards.find("LAST"), std::string::npos);
+  };
+  run_case("pickpair", {c.name,
+                        {file("elocate.dat", lines(picks) + c.after)},
+                        0,
+                        exactly(c.err),
+                        std::nullopt,
+                        {satisfies("fases.dat", check)}});
+}
+
+const std::string kBeyondHundred =
+    "pickpair: elocate.dat:101: warning: more than 100 picks; only the first 100 were used\n";
+
+const CapacityCase kCapacityCases[] = {
+    {"NinetyNine", 99, "", 99, ""},
+    {"Hundred", 100, "", 100, ""},
+    {"HundredAndOne", 101, "", 100, kBeyondHundred},
+    {"HundredAndFifty", 150, "", 100, kBeyondHundred},
+    // The 101st line is an S pick of the first station: not its partner.
+    {"PartnerBeyondTheTable", 100, line({.station = "S000", .phase = 'S'}) + "\n", 100, kBeyondHundred},
+    {"BlankLineAfterTheHundredth", 100, "\n", 100, kBeyondHundred},
+    {"LastLineWithoutLineEnd", 100, line({.station = "LAST"}), 100, kBeyondHundred},
+    // Where the table fills with its last line, nothing is left out.
+    {"HundredthWithoutLineEnd", 99, line({.station = "S099"}), 100, ""},
+};
+
+INSTANTIATE_TEST_SUITE_P(Pickpair, PickpairCapacity, ::testing::ValuesIn(kCapacityCases), case_name<CapacityCase>);
+
+// Standard output names the picks of the table only: a line for each, and
+// one more for each of the ten stations that come twice among them.
+TEST(Pickpair, OnlyTheFirstHundredPicksAnnounced) {
   WorkDir dir;
   std::vector<Pick> picks;
   for (int i = 0; i < 101; ++i) picks.push_back({.station = i == 100 ? "LAST" : "ST" + std::to_string(10 + i % 90)});
   dir.write("elocate.dat", lines(picks));
   const auto run = run_program("pickpair", dir);
   EXPECT_EQ(run.exit_status, 0);
-  EXPECT_EQ(run.err, "pickpair: elocate.dat:101: warning: more than 100 picks; only the first 100 were used\n");
+  EXPECT_EQ(run.err, kBeyondHundred);
   EXPECT_EQ(run.out.find("LAST"), std::string::npos);
-  const std::string cards = dir.read("fases.dat");
-  EXPECT_EQ(cards.find("LAST"), std::string::npos);
-  EXPECT_EQ(std::count(cards.begin(), cards.end(), '\n'), 101);  // 100 cards and the terminator
-
-  picks.pop_back();  // exactly 100: no warning
-  dir.write("elocate.dat", lines(picks));
-  EXPECT_EQ(run_program("pickpair", dir).err, "");
+  EXPECT_EQ(std::count(run.out.begin(), run.out.end(), '\n'), 100 + 10);
 }
 
 TEST(Pickpair, ExistingCardsFileIsReplaced) {

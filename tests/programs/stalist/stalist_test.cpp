@@ -56,6 +56,9 @@ const Case kCases[] = {
      "'LONGER' 3 42.15 40 25.3 655\n",
      station("A B ", kAbcdValues) + station("C D ", kAbcdValues) + station(" X  ", kAbcdValues) +
          station("LONG", kAbcdValues)},
+    // A delimiter doubled inside a quoted code stands for one.
+    {"DoubledQuoteInACode", "'O''K' 3 42.15 40 25.3 655\n\"\"\"Q\" 3 42.15 40 25.3 655\n'''' 3 42.15 40 25.3 655\n",
+     station("O'K ", kAbcdValues) + station("\"Q  ", kAbcdValues) + station("'   ", kAbcdValues)},
     // Unquoted, a code's second part is read as the longitude degrees; when
     // it is an integer every value shifts by one and the last is passed over.
     {"UnquotedCodeWithIntegerSecondPart", "ST 1 3 42 40 25 655\n" + kAbcdEntry,
@@ -136,6 +139,11 @@ const MinusZeroCase kMinusZero[] = {
     // Each degree value on the line it stands on.
     {"BothOverTwoLines", "BOTH -0 1.0\n-0 2.0 12\n", station("BOTH", " 0  2.0000   0  1.0000   12"),
      "stalist: tempo2.dat:1" + kLonWarning + "stalist: tempo2.dat:2" + kLatWarning},
+    // An entry whose degrees a slash leaves unset keeps the earlier entry's 0,
+    // whose sign was lost and named on its own line already.
+    {"SignNotCarriedToTheNextEntry", "WEST -0 30.5 40 25.3 655\nNEXT /\n",
+     station("WEST", "40 25.3000   0 30.5000  655") + station("NEXT", "40 25.3000   0 30.5000  655"),
+     "stalist: tempo2.dat:1" + kLonWarning},
     // Zero without a minus sign, and minus signs on other values, say nothing.
     {"NoWarningOtherwise", "ZERO 0 30.5 +0 1.0 -0\nNEGM 3 -0.5 40 -0.0 655\n",
      station("ZERO", " 0  1.0000   0 30.5000    0") + station("NEGM", "40 -0.0000   3 -0.5000  655"), ""},
@@ -146,7 +154,7 @@ INSTANTIATE_TEST_SUITE_P(Stalist, StalistMinusZero, ::testing::ValuesIn(kMinusZe
 // Entries S001, S002, ... all with the values of kAbcdEntry.
 std::string entries(int count, const std::string& after_last_line = "") {
   std::string text;
-  char code[8];
+  char code[16];
   for (int i = 1; i <= count; ++i) {
     std::snprintf(code, sizeof code, "S%03d", i);
     text += std::string(code) + " 3 42.15 40 25.3 655";
@@ -157,7 +165,7 @@ std::string entries(int count, const std::string& after_last_line = "") {
 
 std::string lines_for(int count) {
   std::string text;
-  char code[8];
+  char code[16];
   for (int i = 1; i <= count; ++i) {
     std::snprintf(code, sizeof code, "S%03d", i);
     text += station(code, kAbcdValues);

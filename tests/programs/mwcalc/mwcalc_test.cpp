@@ -3,6 +3,7 @@
 // exit status.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
 
 #include "case_name.hpp"
@@ -158,6 +159,50 @@ const Case kCases[] = {
 };
 
 INSTANTIATE_TEST_SUITE_P(Mwcalc, MwcalcCases, ::testing::ValuesIn(kCases), case_name<Case>);
+
+// Omega0, Mo and Mw at levels where another order of the operations changes
+// Mo or Mw, computed once by another route: mwcalc_reference.py beside this
+// file, Python's double precision with each operation rounded to single
+// precision in the manual page's order. The comment of each row names the
+// orders it tells apart: 4 pi rho times (beta^3 Omega0) ("regrouped"),
+// log10(Mo) times two thirds, and Omega0 as exp(L ln 10).
+struct OrderCase {
+  const char* level;
+  float omega0;
+  float mo;
+  float mw;
+};
+
+const OrderCase kOrderCases[] = {
+    {"-3", 0.00100000005f, 8.78948079e14f, -0.767357826f},      // regrouped, two thirds, exponential
+    {"-2.63", 0.00234422809f, 2.06045473e15f, -0.520690918f},   // exponential
+    {"-2.26", 0.00549540902f, 4.83017874e15f, -0.27402401f},    // regrouped, exponential
+    {"-1.89", 0.0128824962f, 1.13230445e16f, -0.0273580551f},   // regrouped, two thirds
+    {"-0.41", 0.389045149f, 3.41950487e17f, 0.959309578f},      // two thirds
+};
+
+// The value printed after `label` on standard output; free-format reals have
+// nine significant digits, so it reads back as the single-precision value.
+float printed(const std::string& out, const std::string& label) {
+  const std::size_t at = out.find(label);
+  if (at == std::string::npos) return -1.0f;
+  return std::strtof(out.c_str() + at + label.size(), nullptr);
+}
+
+TEST(Mwcalc, EveryOperationInSinglePrecisionInItsOrder) {
+  for (const OrderCase& c : kOrderCases) {
+    SCOPED_TRACE(std::string("L = ") + c.level);
+    WorkDir dir;
+    dir.write("epi.dat", kEpicentre);
+    dir.write("t1.promedio", std::string(c.level) + "\n");
+    const auto run = run_program("mwcalc", dir);
+    EXPECT_EQ(run.exit_status, 0);
+    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(printed(run.out, " Nivel a la 10 "), c.omega0) << run.out;
+    EXPECT_EQ(printed(run.out, " Mo = "), c.mo) << run.out;
+    EXPECT_EQ(printed(run.out, " Mw = "), c.mw) << run.out;
+  }
+}
 
 // The epicentre is read and not used: any three values, however written,
 // give the same results.

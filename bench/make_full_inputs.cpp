@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Writes deterministic inputs for every program at full capacity, and the
 // same inputs with no records, into <directory>/<program>/ and
 // <directory>/<program>-empty/:

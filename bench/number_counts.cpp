@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Instructions per number conversion, for callgrind: each mode makes the
 // values of one program's records first, then converts all of them in one
 // function that callgrind alone counts.

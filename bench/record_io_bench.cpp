@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Micro-benchmarks of the record library's hot paths. Each conversion runs
 // beside the C library's route on the same data in the same run, and a table
 // of ratios (C library time / record library time) closes the report.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Runs a command several times in a working directory and reports its wall
 // time and peak memory; with a second command after "--against", runs the
 // two in turn, so that a slow spell of the machine weighs on both alike:

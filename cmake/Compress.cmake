@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Compresses one file as Debian installs documentation and manual pages:
 # gzip at the highest level, with no file name or time stamp in the header, so
 # that the same input always gives the same bytes.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Writes the changelog of the Debian package, in Debian's changelog format,
 # from NEWS.md: each heading "## <version> (<yyyy>-<mm>-<dd> <hh>:<mm> UTC)"
 # opens an entry, each item "- ..." becomes "  * ...", each item "  - ..."

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # The copyright file of the Debian package, in Debian's machine-readable form,
 # written from LICENSE so that the license text stands in one place only.
 # LICENSE holds a title line, one line "Copyright (c) <years> <holder>", then

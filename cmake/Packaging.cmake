@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Installation of the programs, their manual pages and the package's
 # documentation under the usual GNU directories, and the Debian package built
 # from that installation:

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // colspace: re-writes the fixed-column table of "varios.dat" into
 // "salida_varios.dat" with one blank between neighbouring columns.
 //

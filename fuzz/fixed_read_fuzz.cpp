@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Fixed-column records from anywhere, read by layouts from anywhere. The
 // input is two bytes that choose how many fields are read (255: all) and the
 // lengths of the character items, then a layout string, a line feed, and the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Free-format input from anywhere. The first byte chooses the items of each
 // read (character items of a few lengths, integers, reals, or a mix as the
 // programs use them); the rest is the file, read again and again as a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A failed property in a fuzz target: the input and what went wrong are
 // described on standard error, then the process traps so that the fuzzer
 // keeps the input as a crash.

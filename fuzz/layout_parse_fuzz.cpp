@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Layout strings from anywhere: parsing never crashes, and a parsed layout
 // keeps the limits it promises and writes records of the length its fields
 // call for.

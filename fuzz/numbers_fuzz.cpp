@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Number forms of the record layer for any bit pattern:
 // - a real written in free format reads back as the same value, bit for bit
 //   (not-a-number reads back as not-a-number), and its form is the one that

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // hypomean: averages repeated location results of "t1" into the one result
 // record of "res.dat".
 //

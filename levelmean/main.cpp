@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // levelmean: averages the plateau levels of the stations of one event, read
 // from "niveles.dat", into the "t1.promedio" that mwcalc reads.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // mwcalc: seismic moment and moment magnitude from the plateau level of a
 // displacement spectrum.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // pathfix: corrects the amplitude spectrum of "infile" for geometric spreading
 // and anelastic attenuation along the source-station path whose distance
 // components stand in "t1dhp", and writes the corrected spectrum to "oufile".

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // pickpair: pairs the phase picks of "elocate.dat" into the phase cards of
 // "fases.dat".
 //

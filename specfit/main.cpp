@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // specfit: fits the omega-square source model to the path-corrected spectrum
 // of one station, writes its plateau level, corner frequency and misfit to
 // "nivel.dat" and a picture of the fit to "espectro.svg".

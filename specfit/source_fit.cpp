@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "source_fit.hpp"
 
 #include <cmath>

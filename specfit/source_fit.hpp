@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The omega-square source model fitted to a path-corrected amplitude spectrum.
 //
 // In base-10 logarithms the model is

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "spectrum_plot.hpp"
 
 #include <cmath>

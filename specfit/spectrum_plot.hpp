@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The picture of one station's fit: a log-log plot of the spectrum before
 // and after the path correction and of the fitted omega-square model, as a
 // standalone SVG 1.1 document.

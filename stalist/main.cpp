@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // stalist: converts the station list of "tempo2.dat" into the fixed-column
 // station lines of "estaciones_2.txt".
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Character tests of the record layer. Bytes are plain ASCII here whatever
 // the locale: a layout letter or an exponent letter is one byte, and no byte
 // above 127 is a digit or a letter.

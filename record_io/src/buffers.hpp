@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The buffers behind input and output files.
 //
 // An input buffer holds a bounded window of its file, whatever the length of

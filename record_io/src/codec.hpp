@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The machinery behind the public API, for the library itself, its tests,
 // fuzzers and benchmarks: layouts as lists of fields, the conversion of one
 // record with no file involved, rows of texts, and the free-format reader.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "decimal_digits.hpp"
 
 namespace record_io::detail {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Decimal digits of a real's exact binary value, for the output fields.
 //
 // A finite real is m * 2^q (float_bits.hpp). Its digits, rounded at any

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Messages on standard error: "program: file:line: columns a-b: message".
 #include "diagnostics.hpp"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Messages on standard error: "program: file:line: message". Reporting never
 // allocates memory, so that it works when memory has run out.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Fixed-column records: the fields of a layout converted from and into the
 // columns of one record. Every field starts at a column fixed by the layout,
 // so fields are read and written in place.

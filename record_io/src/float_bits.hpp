@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The fields of an IEEE-754 single-precision real: sign (1 bit), biased
 // exponent (8 bits), fraction (23 bits).
 #pragma once

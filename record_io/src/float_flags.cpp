@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "float_flags.hpp"
 
 #include <cfenv>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The floating-point exception flags of the run: cleared at its start, read
 // at its end, and shielded from the layer's own conversions.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Number output, the field layouts: integers in Iw fields, reals in Fw.d
 // fields and in the free-format form of 9 significant digits. The digits
 // themselves come from decimal_digits.hpp, exact for every real.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Free-format records: values separated by blanks, tabs or commas on input;
 // a blank and the items at their default widths on output.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Input files: a bounded window of the file, taken record by record for
 // fixed-column reads and byte by byte for free-format reads.
 #include <unistd.h>

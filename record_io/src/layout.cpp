@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Layout strings: "(A4,8x,5A2,F6.3,8(F8.3,1x))" parsed once into a flat list
 // of descriptors, repeat counts and groups expanded.
 #include <string>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Number conversions at the core of the record layer: single-precision reals
 // and 32-bit integers to and from their text forms, exactly.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Output files: records gathered in a buffer and written out in large
 // pieces; a replaced file cut when its first record is written.
 #include <unistd.h>

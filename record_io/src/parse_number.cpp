@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Number input: 32-bit integers and single-precision reals from their text.
 //
 // A real is scanned once into its parts (DecimalParts), then converted by one

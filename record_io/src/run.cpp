@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The run of a program: its beginning (the command line, the signals, the
 // standard descriptors), the opening of its files, its reads and writes, and
 // its end.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Moves of short texts between records and character items, the bulk of the
 // work for text fields: a few word moves instead of library calls, and on
 // x86-64 one 16-byte move with the unused bytes blanked.

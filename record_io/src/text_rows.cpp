@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Rows of texts: a record read by a layout of A fields into texts of one
 // length, and written by another such layout, each byte moved once.
 #include "text_rows.hpp"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The plan by which a row of texts read by one layout is written by another.
 //
 // Every byte of such a record is either a byte of the source record or a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Unsigned integers wider than 64 bits for exact decimal scaling: the
 // compiler's 128-bit type, and a 192-bit one for the product of a power of
 // five below 2^128 and a mantissa below 2^32.

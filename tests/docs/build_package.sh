@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Builds the Debian package with "cpack -G DEB" into an empty directory, for
 # the tests that examine it.
 #   build_package.sh <cpack> <build directory> <output directory>

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # The Debian package built by "cpack -G DEB" holds the programs, the
 # compressed manual pages and the documentation with the right owners and
 # modes, carries sound control fields, installs with dpkg into a throwaway

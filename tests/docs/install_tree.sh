@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # "cmake --install <build> --prefix <dir>" puts the programs in <dir>/bin, the
 # compressed manual pages in <dir>/share/man/man1 and man5, and the copyright,
 # the changelog and the README in <dir>/share/doc/seismic-toolkit, and

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Helpers shared by the scripts of tests/docs; sourced, not run.
 
 # Ends the test with a message that says what is wrong.

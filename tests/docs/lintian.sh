@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Debian's package checker, lintian, finds no error and no warning in the
 # package. The overrides the package carries are shown, so that the log says
 # what was accepted and why. Skipped where lintian is not installed.

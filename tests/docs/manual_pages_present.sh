@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Every program has its section-1 manual page, the file formats have their
 # section-5 page, and the pages name the right program and section, leave
 # their version to the build, and point to one another.

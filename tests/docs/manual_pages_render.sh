@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Every manual page renders without a single warning from groff, and fits an
 # 80-column terminal as man(1) shows it there.
 #   manual_pages_render.sh <man directory>

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # "cpack --config <build>/CPackSourceConfig.cmake" makes the source release
 # seismic-toolkit-<version>.tar.gz: every file of the source tree under one
 # directory seismic-toolkit-<version>/, and nothing of version control, build

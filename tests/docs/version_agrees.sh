@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # The version of the project (its project() call) is the one the release
 # shows everywhere: the package's Version field, the newest entry of its
 # changelog, the footer of every packaged manual page, and "--version" of

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Golden files: every example working directory, run again, must reproduce
 // the outputs stored beside it in expected/ byte for byte. Each file there is
 // an output file of the program, except "stdout" and "stderr", which hold what

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Every single-precision bit pattern through the number forms that the
 // programs write:
 // - the free-format form (16 columns, 9 significant digits) agrees with the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The programs in a hostile environment: standard output a pipe whose reader
 // has gone or a closed descriptor, a limit on the size of files or on the
 // memory of the process, lines longer than that memory, and an output that is

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The command line of every program: --help, -h and --version, alone, answer
 // and touch no file; any other command line runs the program as ever.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Files: line ends, lines longer than the read buffer, the replacing of
 // output files, failures and the end of a run.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Fixed-column records: the fields of a layout read from and written into
 // the columns of one record.
 #include <gtest/gtest.h>

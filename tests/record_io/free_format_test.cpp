@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Free-format records: separators, quotes, slashes, values running over
 // records, end of input; and the layout of a free-format output record.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Layout strings: notation, expansion of repeat counts and groups, and the
 // reasons given for malformed ones.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Number conversions: exact strings for the rules that can go wrong, broad
 // samples checked against the C library's routes, and the faults fixed so far.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The record layer at the edges where memory faults hide: empty inputs, a
 // record with no bytes at all, fields wholly beyond the end of a record,
 // items longer and shorter than their fields. These hold in any build; the

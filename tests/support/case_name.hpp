@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The name of each case of a parameterized suite: the `name` of its row.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "hostile_input.hpp"
 
 namespace toolkit_test::hardening {

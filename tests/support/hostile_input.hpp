@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The bad-input catalogue: each program run as a real process over hostile
 // working directories (binary garbage, huge lines, empty files, directories
 // and a full device in place of files, files cut short, numbers beyond their

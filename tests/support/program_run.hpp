@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Running a program of the toolkit for real, in a scratch working directory.
 #pragma once
 

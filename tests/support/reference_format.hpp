@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The number forms of the record layer computed by an independent route: the
 // C library's printf on the exact value, with the toolkit's rules for the
 // leading zero, the minus sign, asterisks, not-a-number and infinities applied

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "run_case.hpp"
 
 #include <chrono>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A run of a program described as data: the working directory before the
 // run, the exit status, standard error and standard output, and what each
 // file holds afterwards. Every run must also end by itself, without a crash,

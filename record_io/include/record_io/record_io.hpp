@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The record I/O layer shared by every program of the toolkit: the whole of
 // what a program calls.
 //

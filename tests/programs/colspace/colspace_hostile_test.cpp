@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // colspace over hostile inputs. Every byte is text to it, so no content can
 // fail; what can fail is the opening of its files and the writing. It opens
 // "varios.dat" first and "salida_varios.dat" next, and streams line by line.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // colspace, run as a real process: the spaced table it writes, its messages
 // and its exit status.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // hypomean over hostile inputs. It opens "t1" first and "res.dat" next, and
 // writes "res.dat" only after reading: a failure while reading leaves
 // "res.dat" created empty, or as it was, and the echo lines of the records

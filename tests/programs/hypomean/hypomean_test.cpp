@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // hypomean, run as a real process: its echo and count lines, its result
 // record, its messages and its exit status.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // levelmean over hostile inputs. It opens "t1.promedio" only after reading
 // the levels, and prints after writing it: a failure while reading leaves
 // "t1.promedio" as it was and nothing on standard output.

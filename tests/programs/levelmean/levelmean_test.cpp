@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // levelmean, run as a real process: the mean level in "t1.promedio", the
 // figures on standard output against values worked out by hand, the forms
 // of "niveles.dat" it accepts, its capacity, messages and exit status.

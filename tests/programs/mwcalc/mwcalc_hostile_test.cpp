@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // mwcalc over hostile inputs. It opens "mw.dat" before it reads anything and
 // prints only after both inputs are read: a failure while reading leaves
 // "mw.dat" created empty, or as it was, and nothing on standard output.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // mwcalc, run as a real process: the four labelled values on standard output,
 // the magnitude in "mw.dat", the floating-point note, its messages and its
 // exit status.

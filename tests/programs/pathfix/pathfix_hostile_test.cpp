@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // pathfix over hostile inputs. It opens "infile", then "oufile", then
 // "t1dhp", and writes "oufile" only after all reading: a failure while
 // reading leaves "oufile" created empty, or as it was (not even created when

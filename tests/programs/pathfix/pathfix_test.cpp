@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // pathfix, run as a real process: the corrected spectrum in "oufile", the
 // first frequency on standard output, its messages and its exit status.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // pickpair over hostile inputs. It opens "fases.dat" first and reads the
 // whole pick list before it writes anything, so a failure while reading
 // leaves "fases.dat" created empty, or as it was.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // pickpair, run as a real process: its cards, its standard output, its
 // messages and its exit status.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The fit of the omega-square model, on samples given directly: the closed
 // form of the level, the recovery of exact model spectra whatever the corner,
 // and the corners that the spectrum does not resolve.

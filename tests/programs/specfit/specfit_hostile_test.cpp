@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // specfit over hostile inputs. It opens its outputs only after a successful
 // fit, "nivel.dat" before "espectro.svg", and prints last: a failure while
 // reading leaves both outputs as they were and nothing on standard output.

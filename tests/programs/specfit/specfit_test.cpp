@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // specfit, run as a real process after the real pathfix: the recovery of
 // known sources from synthetic spectra, with and without scatter; the band,
 // the samples used and the warnings; its messages, its exit status and the

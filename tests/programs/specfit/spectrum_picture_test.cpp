@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The picture specfit draws, rendered by a real SVG renderer (rsvg-convert)
 // and looked at pixel by pixel: the frame of the plot, then each curve and
 // mark where the axes put it, in its colour, and nothing red outside the

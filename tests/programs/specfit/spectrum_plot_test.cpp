@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The picture of a fit, as text: the thinning of long curves to the extremes
 // of each pixel column, the escaping of the title, and the size of the
 // document of a full-capacity spectrum.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // stalist over hostile inputs. It opens "tempo2.dat" first and
 // "estaciones_2.txt" next, and writes one station line per entry read: a
 // failure leaves the lines of the entries before it.

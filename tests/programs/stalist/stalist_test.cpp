@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // stalist, run as a real process: its station lines, its messages and its
 // exit status.
 #include <gtest/gtest.h>

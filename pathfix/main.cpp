@@ -14,7 +14,7 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
-#include <string>
+#include <span>
 
 #include "record_io/record_io.hpp"
 
@@ -70,11 +70,7 @@ int main(int argc, char** argv) {
   read_free_required(spectrum, {unused, step, sample_count});
   // A larger count would overrun the tables: refuse it before reading any
   // amplitude, so that "oufile" receives nothing.
-  if (sample_count > kMaxSampleCount) {
-    const std::string limit = std::to_string(kMaxSampleCount);
-    fail(location_of(spectrum, spectrum.line_number()),
-         "sample count is too large: " + std::to_string(sample_count) + " (allowed: at most " + limit + ")");
-  }
+  refuse_count_above(spectrum, "sample count", sample_count, kMaxSampleCount);
   // The record after the header is passed over whatever it holds, but it must exist.
   if (read_free(spectrum, {}).status == ReadStatus::end_of_input)
     fail_end_of_file(spectrum, "expected the record that follows the header");
@@ -85,19 +81,16 @@ int main(int argc, char** argv) {
   static SpectrumTables tables{};
   std::array<float, kMaxAmplitudes>& amplitude = tables.amplitude;
   std::array<float, kMaxAmplitudes>& frequency = tables.frequency;
+  const auto samples = static_cast<std::size_t>(amplitude_count);
+  read_free_each(spectrum, std::span(amplitude).first(samples), "amplitude", "amplitudes");
+  close_file(spectrum);
   // The frequency is accumulated by repeated addition of the step, so later
   // samples carry the rounding of every addition before them.
   float sum = 0.0f;
-  for (std::int32_t i = 0; i < amplitude_count; ++i) {
-    const auto k = static_cast<std::size_t>(i);
-    if (read_free(spectrum, {amplitude[k]}).status == ReadStatus::end_of_input)
-      fail_end_of_file(spectrum, "expected " + std::to_string(amplitude_count) +
-                                     (amplitude_count == 1 ? " amplitude" : " amplitudes") + ", found " +
-                                     std::to_string(i));
+  for (std::size_t k = 0; k < samples; ++k) {
     sum = step + sum;
     frequency[k] = sum;
   }
-  close_file(spectrum);
 
   // All input is read; now the corrected spectrum is written.
   for (std::int32_t i = 0; i < amplitude_count; ++i) {

@@ -71,11 +71,7 @@ int main(int argc, char** argv) {
   float step = 0.0f;
   std::int32_t sample_count = 0;
   read_free_required(spectrum, {unused, step, sample_count});
-  if (sample_count > kMaxSampleCount) {
-    const std::string limit = std::to_string(kMaxSampleCount);
-    fail(location_of(spectrum, spectrum.line_number()),
-         "sample count is too large: " + std::to_string(sample_count) + " (allowed: at most " + limit + ")");
-  }
+  refuse_count_above(spectrum, "sample count", sample_count, kMaxSampleCount);
   Text<kTitleLength> title = blank_text<kTitleLength>();
   if (read_fixed(spectrum, title_line, {title}) == ReadStatus::end_of_input)
     fail_end_of_file(spectrum, "expected the record that follows the header");
@@ -83,29 +79,22 @@ int main(int argc, char** argv) {
   const auto samples = static_cast<std::size_t>(amplitude_count);
   std::vector<float> frequency(samples);
   std::vector<float> uncorrected(samples);
+  read_free_each(spectrum, uncorrected, "amplitude", "amplitudes");
+  close_file(spectrum);
   // The frequency of a sample is the step added once per sample in single
   // precision, exactly as pathfix accumulates it, so that both programs give
   // every sample the same frequency.
   float sum = 0.0f;
   for (std::size_t k = 0; k < samples; ++k) {
-    if (read_free(spectrum, {uncorrected[k]}).status == ReadStatus::end_of_input)
-      fail_end_of_file(spectrum, "expected " + std::to_string(amplitude_count) +
-                                     (amplitude_count == 1 ? " amplitude" : " amplitudes") + ", found " +
-                                     std::to_string(k));
     sum = step + sum;
     frequency[k] = sum;
   }
-  close_file(spectrum);
 
   // Step 2: the corrected amplitudes, one for each sample of "infile".
   InputFile corrected_file = open_input("oufile");
   std::vector<float> corrected(samples);
-  for (std::size_t k = 0; k < samples; ++k) {
-    if (read_free(corrected_file, {corrected[k]}).status == ReadStatus::end_of_input)
-      fail_end_of_file(corrected_file, "expected " + std::to_string(amplitude_count) +
-                                           " corrected amplitudes, as many as infile announces, found " +
-                                           std::to_string(k));
-  }
+  read_free_each(corrected_file, corrected, "corrected amplitude, as many as infile announces",
+                 "corrected amplitudes, as many as infile announces");
   // A longer file belongs to another spectrum, or to another run of pathfix.
   warn_if_beyond_capacity(corrected_file, static_cast<long>(amplitude_count), "corrected amplitudes", "used");
   close_file(corrected_file);

@@ -199,6 +199,20 @@ void read_free_required(InputFile& file, std::initializer_list<InItem> items) {
        counts + (progress.ended_by_slash ? " before a slash" : " (an empty value between commas)"));
 }
 
+void read_free_each(InputFile& file, std::span<float> values, std::string_view one, std::string_view many) {
+  for (std::size_t k = 0; k < values.size(); ++k) {
+    if (read_free(file, {values[k]}).status == ReadStatus::end_of_input)
+      fail_end_of_file(file, "expected " + std::to_string(values.size()) + " " +
+                                 std::string(values.size() == 1 ? one : many) + ", found " + std::to_string(k));
+  }
+}
+
+void refuse_count_above(const InputFile& file, std::string_view what, long count, long capacity) {
+  if (count <= capacity) return;
+  fail(location_of(file, file.line_number()), std::string(what) + " is too large: " + std::to_string(count) +
+                                                  " (allowed: at most " + std::to_string(capacity) + ")");
+}
+
 void write_fixed(OutputFile& file, const Layout& layout, std::initializer_list<OutItem> items) {
   detail::OutputBuffer& out = detail::OutputBuffer::of(file);
   const std::size_t width = detail::LayoutData::of(layout).record_width();

@@ -328,6 +328,17 @@ void write_fixed(OutputFile& file, const Layout& layout, const TextRow<N, K>& ro
 void close_file(InputFile& file);
 void close_file(OutputFile& file);
 
+// Reads the first value of each of the next `values.size()` records (the
+// rest of each record is passed over). When the file ends before the last,
+// ends the run: "end of file after line 5: expected 5 amplitudes, found 2",
+// with `one` ("amplitude") or `many` ("amplitudes") after the count.
+void read_free_each(InputFile& file, std::span<float> values, std::string_view one, std::string_view many);
+
+// Ends the run, at the record just read from `file`, when a count read there
+// is above the program's capacity: "infile:1: sample count is too large:
+// 100002 (allowed: at most 100001)", with `what` ("sample count").
+void refuse_count_above(const InputFile& file, std::string_view what, long count, long capacity);
+
 // Ends the run with exit status 0: flushes and closes every output file still
 // open (a failure there ends the run with kExitFailure instead) and, when the
 // run raised any of the floating-point exceptions invalid operation, division

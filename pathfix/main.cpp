@@ -92,17 +92,17 @@ int main(int argc, char** argv) {
     frequency[k] = sum;
   }
 
-  // All input is read; now the corrected spectrum is written.
-  for (std::int32_t i = 0; i < amplitude_count; ++i) {
-    const auto k = static_cast<std::size_t>(i);
+  // All input is read; each amplitude is corrected in its place in the
+  // table, and the corrected spectrum is written.
+  for (std::size_t k = 0; k < samples; ++k) {
     const float f = frequency[k];
     const float power = powf(f, kQExponent);
     const float quality = kQCoefficient * power;
     const float spread = amplitude[k] * path_length;
     const float exponent = ((f * kPi) * path_length) / (quality * kShearVelocity);
-    const float y = expf(exponent) * spread;
-    write_free(corrected, {y});
+    amplitude[k] = expf(exponent) * spread;
   }
+  write_free_each(corrected, std::span(amplitude).first(samples));
   // The first frequency: the step when at least one amplitude was read, else
   // the zero the table starts with.
   write_free(standard_output(), {frequency[0]});

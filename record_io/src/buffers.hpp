@@ -122,6 +122,25 @@ class InputBuffer {
     }
     return begin_record_slowly();
   }
+  // Takes, from the cursor on, a run of at most `count` records that lie
+  // whole in the buffer, for as long as `take(first_byte, k)` returns where
+  // the k-th of them ends: its line feed, or null for a record it leaves
+  // untaken, to be read byte by byte. Returns how many were taken.
+  template <typename Take>
+  std::size_t take_records_while(std::size_t count, Take take) {
+    if (cut_record_pending_) return 0;
+    const char* at = data() + begin_;
+    const char* const buffer_limit = limit();
+    std::size_t taken = 0;
+    for (; taken < count && at != buffer_limit; ++taken) {
+      const char* const line_end = take(at, taken);
+      if (line_end == nullptr || line_end == buffer_limit) break;
+      at = line_end + 1;
+    }
+    begin_ = static_cast<std::size_t>(at - data());
+    line_number_ += static_cast<long>(taken);
+    return taken;
+  }
   const char* cursor() const noexcept { return data() + begin_; }
   const char* limit() const noexcept { return data() + end_; }
   void advance_to(const char* at) noexcept { begin_ = static_cast<std::size_t>(at - data()); }
@@ -225,6 +244,15 @@ class OutputBuffer {
     *record_end++ = '\n';
     used_ = static_cast<std::size_t>(record_end - buffer_.data());
   }
+  // The same for a run of records: room for one of at most `length` bytes,
+  // with `room` set to all the bytes there are (more than `length`);
+  // commit_records, given one past the last line end, completes the run.
+  char* records_space(std::size_t length, std::size_t& room) {
+    char* const at = record_space(length);
+    room = buffer_.size() - used_;
+    return at;
+  }
+  void commit_records(char* run_end) noexcept { used_ = static_cast<std::size_t>(run_end - buffer_.data()); }
 
   // Writes out the buffer. Returns false (errno set) when the system refuses;
   // a regular file then keeps the whole records that reached it, not the

@@ -153,6 +153,11 @@ using BadValueSink = void (*)(void* context, FieldError&& error, long line);
 FreeReadProgress read_free_values(InputBuffer& file, std::span<const InItem> items, BadValueSink bad_value,
                                   void* context);
 
+// Reads the first real of each of the next values.size() records into
+// `values`, the rest of each record passed over, as that many reads of one
+// item would; returns how many records were read before the end of the file.
+std::size_t read_first_reals(InputBuffer& file, std::span<float> values, BadValueSink bad_value, void* context);
+
 // The same, with the error kept, for tests and tools.
 struct FreeReadOutcome {
   FreeRead read;

@@ -96,7 +96,7 @@ inline void store_characters(char* to, std::uint64_t characters) {
 // leading bit b gives floor(log10(2^b)).
 //   decimal_exponent_estimate(bits of 650.0f) -> 2
 //   decimal_exponent_estimate(bits of 1.0e-3f) -> -3 or -4
-inline int decimal_exponent_estimate(std::uint32_t bits) {
+constexpr int decimal_exponent_estimate(std::uint32_t bits) {
   const std::uint32_t magnitude = bits & kFloatMagnitudeMask;
   if ((magnitude & kFloatExponentField) == 0) {
     // log10(2) as 78913 / 2^18

@@ -31,16 +31,16 @@ struct BinaryValue {
 };
 
 // The mantissa and exponent of a finite real, from its bits (the sign ignored).
-inline BinaryValue decompose(std::uint32_t bits) {
+constexpr BinaryValue decompose(std::uint32_t bits) {
   const std::uint32_t biased = (bits >> kFloatFractionBits) & kFloatBiasedExponentMax;
   const std::uint32_t fraction = bits & kFloatFractionMask;
   if (biased == 0) return {fraction, kFloatSubnormalExponent};  // zero and subnormals
   return {fraction | kFloatHiddenBit, static_cast<int>(biased) - kFloatExponentOffset};
 }
 
-inline bool is_negative(std::uint32_t bits) { return (bits & kFloatSignBit) != 0; }
+constexpr bool is_negative(std::uint32_t bits) { return (bits & kFloatSignBit) != 0; }
 // Infinities and not-a-number: the exponent field all ones.
-inline bool is_special(std::uint32_t bits) { return (bits & kFloatExponentField) == kFloatExponentField; }
-inline bool is_nan(std::uint32_t bits) { return (bits & kFloatMagnitudeMask) > kFloatInfinityBits; }
+constexpr bool is_special(std::uint32_t bits) { return (bits & kFloatExponentField) == kFloatExponentField; }
+constexpr bool is_nan(std::uint32_t bits) { return (bits & kFloatMagnitudeMask) > kFloatInfinityBits; }
 
 }  // namespace record_io::detail

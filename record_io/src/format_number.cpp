@@ -197,8 +197,8 @@ template <typename Scale>
 }
 
 // The free form of the values that the short route of format_free_real
-// leaves: not-a-number, infinities, zeros, and values whose scaling needs
-// wide arithmetic (below 1e-8 or from 1e7 on).
+// leaves: not-a-number, infinities, zeros, and the values below 2^-26 or
+// from 2^21 on, whose scaling may need wide arithmetic.
 [[gnu::noinline]] void format_free_real_wide(char* out, std::uint32_t bits) {
   const bool negative = is_negative(bits);
   if (is_special(bits)) {
@@ -220,19 +220,53 @@ template <typename Scale>
   write_free_form(out, negative, nine_digits(decimal_exponent_estimate(bits), scale));
 }
 
+// Whether the short route takes the real with these bits: a finite nonzero
+// value whose scalings by 10^(8 - e) and by one power less are both within
+// scale_and_round_short's reach.
+constexpr bool short_route_takes(std::uint32_t bits) {
+  const BinaryValue binary = decompose(bits);
+  const int power = kSignificantDigits - 1 - decimal_exponent_estimate(bits);
+  const int shift = -(power + binary.exponent);
+  return !is_special(bits) && binary.mantissa != 0 && power >= 1 && power <= kMaxShortPowerOfFive && shift >= 1 &&
+         shift <= kMaxShortShift - 1;
+}
+
+// The short route takes every real of a biased exponent or none: the reals
+// of one exponent, from its least fraction to its greatest, have an
+// estimate, a power and a shift that move one way only. Those it takes are
+// the exponents from kShortRouteLeast to kShortRouteGreatest (reals from
+// 2^-26 to below 2^21), found here from both ends of each exponent.
+constexpr bool short_route_takes_exponent(std::uint32_t biased) {
+  return short_route_takes(biased << kFloatFractionBits) &&
+         short_route_takes((biased << kFloatFractionBits) | kFloatFractionMask);
+}
+constexpr std::uint32_t kShortRouteLeast = [] {
+  std::uint32_t biased = 0;
+  while (!short_route_takes_exponent(biased)) ++biased;
+  return biased;
+}();
+constexpr std::uint32_t kShortRouteGreatest = [] {
+  std::uint32_t biased = kShortRouteLeast;
+  while (short_route_takes_exponent(biased + 1)) ++biased;
+  return biased;
+}();
+static_assert([] {
+  for (std::uint32_t biased = 0; biased <= kFloatBiasedExponentMax; ++biased) {
+    const bool inside = biased >= kShortRouteLeast && biased <= kShortRouteGreatest;
+    if (short_route_takes_exponent(biased) != inside) return false;
+  }
+  return true;
+}(), "the short route takes one run of exponents");
+
 }  // namespace
 
 void format_free_real(char* out, float value) noexcept {
   const auto bits = std::bit_cast<std::uint32_t>(value);
+  // One comparison of the biased exponent chooses the route.
+  const std::uint32_t biased = (bits >> kFloatFractionBits) & kFloatBiasedExponentMax;
+  if (biased - kShortRouteLeast > kShortRouteGreatest - kShortRouteLeast) return format_free_real_wide(out, bits);
   const BinaryValue binary = decompose(bits);
   const int estimate = decimal_exponent_estimate(bits);
-  // The short route: a finite nonzero value whose scalings by 10^(8 - e) and
-  // by one power less are both within scale_and_round_short's reach.
-  const int power = kSignificantDigits - 1 - estimate;
-  const int shift = -(power + binary.exponent);
-  if (is_special(bits) || binary.mantissa == 0 || power < 1 || power > kMaxShortPowerOfFive || shift < 1 ||
-      shift > kMaxShortShift - 1)
-    return format_free_real_wide(out, bits);
   std::memcpy(out, kSixteenBlanks, kFreeRealWidth);
   const auto scale = [binary](int p) { return scale_and_round_short(binary, p); };
   write_free_form(out, is_negative(bits), nine_digits(estimate, scale));

@@ -262,6 +262,26 @@ FreeReadProgress read_free_values(InputBuffer& in, std::span<const InItem> items
   return read_values_from_record(in, items, bad_value, context);
 }
 
+std::size_t read_first_reals(InputBuffer& in, std::span<float> values, BadValueSink bad_value, void* context) {
+  in.note_free_format_read();
+  std::size_t k = 0;
+  while (k < values.size()) {
+    // The usual records of a spectrum, one plain number each and its line
+    // end right after it, in runs as long as the buffer holds them.
+    const std::span<float> rest = values.subspan(k);
+    k += in.take_records_while(rest.size(), [rest](const char* at, std::size_t taken) {
+      return scan_plain_line(at, rest[taken]);
+    });
+    if (k == values.size()) break;
+    // A record of any other form, or one cut by the end of the buffer.
+    if (!in.begin_record()) return k;
+    const InItem item{values[k]};
+    if (read_values_from_record(in, {&item, 1}, bad_value, context).status == ReadStatus::end_of_input) return k;
+    ++k;
+  }
+  return k;
+}
+
 FreeReadOutcome read_free_values(InputBuffer& in, std::span<const InItem> items) {
   FreeReadOutcome outcome;
   const BadValueSink keep = [](void* context, FieldError&& error, long line) {

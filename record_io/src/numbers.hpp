@@ -99,6 +99,22 @@ struct NumberScan {
 // is allocated.
 NumberScan scan_real(const char* at, const char* end, std::size_t implied_decimals, float& value);
 
+// The quick route of a free-format read, for the records of a spectrum as
+// programs and spreadsheets write them: one plain number and its line feed,
+//   [sign] digits [. digits] [E|e|D|d sign digit digit] line-feed
+// with at most 7 digits before the point and 14 in all (a point with a digit
+// on one side at least). Returns the line feed, with `value` set as
+// scan_real would set it, when the record at `at` has that form and its
+// value is within the short conversion's reach; otherwise null, with
+// nothing set, and the caller reads the record byte by byte. It reads up to
+// 24 bytes from `at` on whatever the record's length, so that many must be
+// readable; any byte that is not part of the form ends it.
+//   scan_plain_line("2.505847e-04\n...") -> the "\n", 0.0002505847
+//   scan_plain_line("740.330661\n...")   -> the "\n", 740.330661
+//   scan_plain_line("740.330661 \n...")  -> null (a blank after the number)
+//   scan_plain_line("1e5\n...")          -> null (an exponent of one digit)
+const char* scan_plain_line(const char* at, float& value) noexcept;
+
 // Reads an optionally signed decimal integer from [at, end): as scan_real,
 // with the range of a 32-bit signed integer.
 //   scan_integer("-12,", ...)        -> end at ",", ok, -12

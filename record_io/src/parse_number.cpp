@@ -57,6 +57,9 @@ constexpr std::size_t kMaxShortDigits = 19;
   return at;
 }
 
+// 10^0 to 10^7: the scale of the digits a second word adds to a first.
+constexpr std::uint64_t kWordPowersOfTen[] = {1, 10, 100, 1000, 10'000, 100'000, 1'000'000, 10'000'000};
+
 // Eight bytes of text as one word, the first byte in the lowest lane.
 [[gnu::always_inline]] inline std::uint64_t load_word(const char* at) {
   std::uint64_t word;
@@ -94,6 +97,20 @@ std::uint64_t clamped_exponent(const char* at, const char* end) {
   std::uint64_t exponent = 0;
   for (; at != end && exponent < kExponentClamp; ++at) exponent = exponent * 10 + static_cast<unsigned>(*at - '0');
   return exponent < kExponentClamp ? exponent : kExponentClamp;
+}
+
+// The C library's form of an exponent, a letter, a sign and two digits
+// ("e-04"), in the four bytes at `at`: true, with the power it gives, when
+// they have that form (whether a third digit follows is for the caller to
+// see).
+[[gnu::always_inline]] inline bool two_digit_exponent(const char* at, std::int64_t& exponent) {
+  const unsigned tens = static_cast<unsigned char>(at[2]) - unsigned{'0'};  // wraps below '0'
+  const unsigned units = static_cast<unsigned char>(at[3]) - unsigned{'0'};
+  const char sign = at[1];
+  if (tens > 9 || units > 9 || (sign != '-' && sign != '+')) return false;
+  const auto magnitude = static_cast<std::int64_t>(tens * 10 + units);
+  exponent = sign == '-' ? -magnitude : magnitude;
+  return true;
 }
 
 // Reads the digits and the point of a mantissa: [digits] [. [digits]].
@@ -152,20 +169,11 @@ std::uint64_t clamped_exponent(const char* at, const char* end) {
   if (at != end && static_cast<unsigned char>((*at | 0x20) - 'd') <= 1) {
     // The C library's form of an exponent, a sign and two digits ("e-04"),
     // read as one 4-byte word when no third digit follows.
-    if (end - at >= 4) {
-      std::uint32_t word;
-      std::memcpy(&word, at, sizeof word);
-      if constexpr (std::endian::native == std::endian::big) word = __builtin_bswap32(word);
-      const auto sign = static_cast<unsigned char>(word >> 8);
-      const std::uint32_t two = word >> 16;
-      // both bytes 0x30 to 0x39: a high nibble of 3, a low one that 6 does not carry
-      const bool digits = (two & 0xf0f0u) == 0x3030u && (((two & 0x0f0fu) + 0x0606u) & 0xf0f0u) == 0;
-      if (digits && (sign == '-' || sign == '+') && (end - at == 4 || !is_digit(at[4]))) {
-        const std::int64_t exponent = (two & 0x0fu) * 10 + ((two >> 8) & 0x0fu);
-        parts.power = power + (sign == '-' ? -exponent : exponent);
-        parts.end = at + 4;
-        return true;
-      }
+    std::int64_t two_digits;
+    if (end - at >= 4 && two_digit_exponent(at, two_digits) && (end - at == 4 || !is_digit(at[4]))) {
+      parts.power = power + two_digits;
+      parts.end = at + 4;
+      return true;
     }
     const char* p = at + 1;
     const bool negative_exponent = p != end && *p == '-';
@@ -227,24 +235,16 @@ constexpr std::uint64_t kMaxExactMantissa = std::uint64_t{1} << 53;
 // operation, which is then rounded to single precision. Rounding twice gives
 // the correctly rounded real except when the double falls exactly halfway
 // between two reals: no real lies between a value and its nearest double.
-// Those cases, subnormal or huge results, and larger digits or powers are
-// left to the long route (false).
-bool convert_short(std::uint64_t digits, std::int64_t power, bool negative, float& value) {
-  if (digits == 0) {
-    value = with_sign(0.0f, negative);
-    return true;
-  }
+// Those cases, and larger digits or powers, are left to the long route
+// (false).
+[[gnu::always_inline]] inline bool convert_short(std::uint64_t digits, std::int64_t power, bool negative, float& value) {
   if (digits > kMaxExactMantissa || power < -kMaxExactPowerOfTen || power > kMaxExactPowerOfTen) return false;
+  // A zero stays a zero; any other value lies between 10^-22 and 2^53 * 10^22
+  // (below 2^127): a normal real, which rounding cannot carry to infinity.
   const double scaled = power < 0 ? static_cast<double>(digits) / kExactPowersOfTen[-power]
                                   : static_cast<double>(digits) * kExactPowersOfTen[power];
   constexpr int kDoubleFractionBits = 52;
-  constexpr int kDoubleBias = 1023;
   const auto bits = std::bit_cast<std::uint64_t>(scaled);
-  const auto biased_exponent = static_cast<int>(bits >> kDoubleFractionBits);
-  // Normal reals only, and below 2^127 so that rounding cannot overflow.
-  if (biased_exponent < kDoubleBias - (kFloatExponentBias - 1) ||
-      biased_exponent > kDoubleBias + kFloatExponentBias - 1)
-    return false;
   // The 29 bits a real does not keep: exactly half of them set means halfway.
   constexpr int kDroppedBits = kDoubleFractionBits - kFloatFractionBits;
   constexpr std::uint64_t kDroppedMask = (std::uint64_t{1} << kDroppedBits) - 1;
@@ -346,6 +346,57 @@ NumberScan scan_real(const char* at, const char* end, std::size_t implied_decima
       convert_short(parts.digits, parts.power, parts.negative, value))
     return {parts.end, ParseStatus::ok};
   return scan_real_slowly(at, end, implied_decimals, value);
+}
+
+const char* scan_plain_line(const char* at, float& value) noexcept {
+  const char* p = at;
+  const bool negative = *p == '-';
+  p += negative || *p == '+';
+  // The mantissa: the first word holds the digits before the point, the
+  // point, and the first digits after it; the point's byte is taken out so
+  // that they make one run, as in take_mantissa. A second word holds the
+  // digits after the point that the first could not.
+  const std::uint64_t word = load_word(p);
+  const int before = leading_digits(word);
+  std::uint64_t digits;
+  std::int64_t power;
+  const char* q;
+  if (before < 8 && ((word >> (8 * before)) & 0xff) == '.') {
+    const std::uint64_t below = (std::uint64_t{1} << (8 * before)) - 1;
+    const std::uint64_t joined = (word & below) | ((word >> 8) & ~below);  // the top lane 0: no digit
+    int count = leading_digits(joined);
+    if (count == 0) return nullptr;  // a point alone
+    digits = digits_value(joined, count);
+    q = p + count + 1;
+    if (count == 7 && is_digit(*q)) {
+      const std::uint64_t more = load_word(q);
+      const int extra = leading_digits(more);
+      if (extra == 8) return nullptr;  // over 14 digits
+      digits = digits * kWordPowersOfTen[extra] + digits_value(more, extra);
+      q += extra;
+      count += extra;
+    }
+    power = before - count;
+  } else {
+    if (before == 0 || before == 8) return nullptr;  // no digit, or over 7 of them
+    digits = digits_value(word, before);
+    q = p + before;
+    power = 0;
+  }
+  // 'E', 'e', 'D' or 'd': with the case bit set, 'd' or 'e'
+  if (static_cast<unsigned char>((*q | 0x20) - 'd') <= 1) {
+    std::int64_t exponent;
+    if (!two_digit_exponent(q, exponent)) return nullptr;
+    power += exponent;
+    q += 4;
+  }
+  if (*q != '\n') return nullptr;
+  // At most 14 digits: within the short route's exact range, unchecked.
+  if (digits >= kWordPowersOfTen[7] * kWordPowersOfTen[7]) __builtin_unreachable();
+  float result;
+  if (!convert_short(digits, power, negative, result)) return nullptr;
+  value = result;
+  return q;
 }
 
 NumberScan scan_integer(const char* at, const char* end, std::int32_t& value) noexcept {

@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
@@ -200,11 +201,10 @@ void read_free_required(InputFile& file, std::initializer_list<InItem> items) {
 }
 
 void read_free_each(InputFile& file, std::span<float> values, std::string_view one, std::string_view many) {
-  for (std::size_t k = 0; k < values.size(); ++k) {
-    if (read_free(file, {values[k]}).status == ReadStatus::end_of_input)
-      fail_end_of_file(file, "expected " + std::to_string(values.size()) + " " +
-                                 std::string(values.size() == 1 ? one : many) + ", found " + std::to_string(k));
-  }
+  const std::size_t read = detail::read_first_reals(detail::InputBuffer::of(file), values, fail_on_bad_value, &file);
+  if (read < values.size())
+    fail_end_of_file(file, "expected " + std::to_string(values.size()) + " " +
+                               std::string(values.size() == 1 ? one : many) + ", found " + std::to_string(read));
 }
 
 void refuse_count_above(const InputFile& file, std::string_view what, long count, long capacity) {
@@ -219,18 +219,47 @@ void write_fixed(OutputFile& file, const Layout& layout, std::initializer_list<O
   out.commit_record(detail::encode_fixed(out.record_space(width + detail::kMoveSlack), layout, items));
 }
 
+namespace {
+
+// The most common record of all, one real (an amplitude of a spectrum): a
+// blank and its 16 columns.
+[[gnu::always_inline]] inline void write_free_real(detail::OutputBuffer& out, float value) {
+  char* const record = out.record_space(1 + detail::kFreeRealWidth + detail::kFreeRealSpill);
+  record[0] = ' ';
+  detail::format_free_real(record + 1, value);
+  out.commit_record(record + 1 + detail::kFreeRealWidth);
+}
+
+}  // namespace
+
 void write_free(OutputFile& file, std::initializer_list<OutItem> items) {
   detail::OutputBuffer& out = detail::OutputBuffer::of(file);
-  // The most common record of all, one real (an amplitude of a spectrum):
-  // a blank and its 16 columns.
-  if (items.size() == 1 && items.begin()->kind() == ItemKind::real) {
-    char* const record = out.record_space(1 + detail::kFreeRealWidth + detail::kFreeRealSpill);
-    record[0] = ' ';
-    detail::format_free_real(record + 1, items.begin()->real());
-    out.commit_record(record + 1 + detail::kFreeRealWidth);
-    return;
-  }
+  if (items.size() == 1 && items.begin()->kind() == ItemKind::real) return write_free_real(out, items.begin()->real());
   out.commit_record(detail::encode_free(out.record_space(detail::free_record_capacity(items)), items));
+}
+
+[[gnu::flatten]] void write_free_each(OutputFile& file, std::span<const float> values) {
+  detail::OutputBuffer& out = detail::OutputBuffer::of(file);
+  // Bytes that writing one record touches (its real may spill past its
+  // columns), and the record with its line end: runs of records are put in
+  // the buffer's room one after the other, each spill overwritten by the
+  // next record.
+  constexpr std::size_t kTouched = 1 + detail::kFreeRealWidth + detail::kFreeRealSpill;
+  constexpr std::size_t kRecord = 1 + detail::kFreeRealWidth + 1;
+  const float* next = values.data();
+  const float* const last = next + values.size();
+  while (next != last) {
+    std::size_t room;
+    char* at = out.records_space(kTouched, room);
+    const std::size_t fit = (room - kTouched) / kRecord + 1;
+    const float* const run_end = next + std::min(fit, static_cast<std::size_t>(last - next));
+    for (; next != run_end; ++next, at += kRecord) {
+      at[0] = ' ';
+      detail::format_free_real(at + 1, *next);
+      at[kRecord - 1] = '\n';
+    }
+    out.commit_records(at);
+  }
 }
 
 void write_record(OutputFile& file, std::string_view text) {

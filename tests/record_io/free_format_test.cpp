@@ -3,7 +3,9 @@
 // records, end of input; and the layout of a free-format output record.
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cmath>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -307,6 +309,64 @@ TEST(FreeInput, SignedIntegers) {
   EXPECT_EQ(positive.value, 3);
   EXPECT_FALSE(positive.minus_sign);
   EXPECT_EQ(positive.line, 3);
+}
+
+// A spectrum's amplitudes read all at once take the quick route record after
+// record, and fall back to the byte-by-byte reader for every other form:
+// the values, and where the file stands afterwards, are those of reading one
+// record at a time. The file is on disk and longer than the read buffer, so
+// that records are cut by its end.
+TEST(FreeInput, ReadingEachRecordAgreesWithOneAtATime) {
+  const char* forms[] = {
+      "2.505847e-04\n", "740.330661\n",  "-1.5\n",        "1e5\n",           "  3.25\n",
+      "4.5 9 9\n",      "5.5,6.5\n",     "6.25\r\n",      "\n\n7.75\n",      "8.5/\n",
+      "1.5e-045\n",     "12345678.5\n",  "0.000000000000000000000000000000000001\n",
+      "1677721.7e+01\n", "-0.0\n",        "1.23456789012345\n"};
+  std::mt19937 random(5);
+  std::string text;
+  std::size_t count = 0;
+  while (text.size() < 300000) {
+    text += forms[random() % std::size(forms)];
+    ++count;
+  }
+  toolkit_test::WorkDir dir;
+  for (const bool last_line_feed : {true, false}) {
+    dir.write("infile", last_line_feed ? text : text.substr(0, text.size() - 1));
+    InputFile all = open_input(dir.file("infile").string());
+    InputFile one = open_input(dir.file("infile").string());
+    std::vector<float> each(count, -1.0f);
+    read_free_each(all, each, "amplitude", "amplitudes");
+    for (std::size_t k = 0; k < count; ++k) {
+      float value = -1.0f;
+      ASSERT_EQ(read_free(one, {value}).status, ReadStatus::record) << k;
+      ASSERT_EQ(std::bit_cast<std::uint32_t>(each[k]), std::bit_cast<std::uint32_t>(value)) << "record " << k;
+    }
+    EXPECT_EQ(all.line_number(), one.line_number());
+    EXPECT_FALSE(InputBuffer::of(all).has_more_records());
+  }
+}
+
+// Values written all at once are the records of writing them one at a time,
+// across many fills of the output buffer, whatever the values.
+TEST(FreeOutput, WritingEachValueAgreesWithOneAtATime) {
+  std::mt19937 random(9);
+  std::vector<float> values;
+  for (int k = 0; k < 20000; ++k) values.push_back(std::bit_cast<float>(static_cast<std::uint32_t>(random())));
+  for (const float special : {0.0f, -0.0f, 1.0e-45f, 3.4e38f, INFINITY, -INFINITY, NAN, 740.330661f, 1.5e-8f})
+    values.push_back(special);
+  toolkit_test::WorkDir dir;
+  {
+    OutputFile all = open_output(dir.file("all").string());
+    OutputFile one = open_output(dir.file("one").string());
+    write_free_each(all, values);
+    for (const float value : values) write_free(one, {value});
+    write_free_each(all, {});
+    close_file(all);
+    close_file(one);
+  }
+  const std::string all = dir.read("all");
+  EXPECT_EQ(all.size(), values.size() * 18);
+  EXPECT_EQ(all, dir.read("one"));
 }
 
 std::string free_record(std::initializer_list<OutItem> items) {

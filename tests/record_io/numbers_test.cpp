@@ -598,6 +598,106 @@ TEST(RealInput, ImpliedDecimals) {
   });
 }
 
+// The quick route of a free-format read: for a record of one plain number
+// and its line feed, the line feed's offset and the value; -1 when the route
+// leaves the record to the byte-by-byte reader. The text stands in a buffer
+// with readable bytes after it, as the input buffer keeps them.
+struct PlainLine {
+  std::ptrdiff_t line_feed;
+  float value;
+};
+PlainLine plain_line(std::string_view text) {
+  std::string buffer(text);
+  buffer.append(32, ' ');
+  float value = kUnset;
+  const char* const line_feed = scan_plain_line(buffer.data(), value);
+  if (line_feed == nullptr) {
+    EXPECT_EQ(bits_of(value), bits_of(kUnset)) << text << ": a record left to the reader sets nothing";
+    return {-1, value};
+  }
+  EXPECT_EQ(*line_feed, '\n') << text;
+  return {line_feed - buffer.data(), value};
+}
+
+TEST(PlainLineInput, TakenFormsReadAsTheFullReader) {
+  const char* taken[] = {
+      "2.505847e-04\n", "740.330661\n", "-1.5\n",     "+1.5\n",    "1.\n",       ".5\n",
+      "-.5\n",          "12345\n",      "1234567\n",  "0\n",       "0.0\n",      "-0.0\n",
+      "1e-04\n",        "1.5E+03\n",    "1.5D-03\n",  "1.5d+03\n", "9.9e+22\n",  "1.e-22\n",
+      "0.10000000149\n",
+      "1234567.1234567\n",  // 14 digits, the second word full
+      "1.2345678\n",        // the fraction going on past the first word
+  };
+  for (const char* text : taken) {
+    const PlainLine got = plain_line(text);
+    ASSERT_EQ(got.line_feed, static_cast<std::ptrdiff_t>(std::strlen(text) - 1)) << text;
+    float expected = kUnset;
+    ASSERT_EQ(parse_real(std::string_view(text, std::strlen(text) - 1), 0, expected), ParseStatus::ok) << text;
+    EXPECT_EQ(bits_of(got.value), bits_of(expected)) << text;
+  }
+}
+
+TEST(PlainLineInput, OtherFormsAreLeftToTheReader) {
+  const char* left[] = {
+      "740.330661 \n",       // a blank after the number
+      "740.330661\r\n",      // a carriage return
+      " 1.5\n",              // a blank before it
+      "1.5,\n",              "1.5/\n",          "1.5 2.5\n",     "1.5x\n",        "1.2.3\n",
+      "1e5\n",               // an exponent of one digit
+      "1.5e-045\n",          // of three
+      "1.5e+\n",             "1.5e\n",          "1.5e04\n",      // no sign
+      "12345678\n",          // 8 digits before the point
+      "12345678.5\n",        "1.23456789012345\n",  // 15 digits
+      ".\n",                 "-\n",             "+\n",           "-.\n",          "\n",
+      "inf\n",               "nan\n",           "-Infinity\n",   "abc\n",
+      "1e-30\n",             // a power beyond the exact ones of double precision
+      "1677721.7e+01\n",     // 2^24 + 1: the double falls halfway between two reals
+  };
+  for (const char* text : left) EXPECT_EQ(plain_line(text).line_feed, -1) << text;
+}
+
+// Texts made of pieces of every kind: whatever the quick route takes, it
+// takes as the full reader does, to the same line feed and the same bits;
+// and it takes the plain forms, so that it is not a route never used.
+TEST(PlainLineInput, RandomTextsAgreeWithTheFullReader) {
+  const std::string_view pieces[] = {"0", "1", "25", "7", "9", "123", "4567", "89012", "00", ".",  ".",
+                                     "e", "E", "d",  "D", "+", "-",   "-0",   "+1",    "e-0", "e+1", "E-07",
+                                     "D+22", "e-23", "x", " "};
+  std::mt19937 random(2026);
+  int taken = 0;
+  for (int i = 0; i < 200000; ++i) {
+    std::string text;
+    const int count = 1 + static_cast<int>(random() % 7);
+    for (int k = 0; k < count; ++k) text += pieces[random() % std::size(pieces)];
+    text += '\n';
+    const PlainLine got = plain_line(text);
+    if (got.line_feed < 0) continue;
+    ++taken;
+    const Scanned full = scan(text);
+    ASSERT_EQ(full.status, ParseStatus::ok) << text;
+    ASSERT_EQ(full.taken, got.line_feed) << text;
+    ASSERT_EQ(bits_of(got.value), bits_of(full.value)) << text;
+  }
+  EXPECT_GT(taken, 20000);
+
+  // The C library's forms of random reals, as a program writes a spectrum.
+  std::mt19937_64 values(12);
+  char buffer[64];
+  int considered = 0;
+  int plain = 0;
+  for (int i = 0; i < 100000; ++i) {
+    const float value = std::bit_cast<float>(static_cast<std::uint32_t>(values()));
+    if (!std::isfinite(value) || std::fabs(value) < 1e-8f || std::fabs(value) > 1e6f) continue;
+    ++considered;
+    std::snprintf(buffer, sizeof buffer, i % 2 ? "%.6e\n" : "%.6f\n", static_cast<double>(value));
+    const PlainLine got = plain_line(buffer);
+    if (got.line_feed < 0) continue;
+    ++plain;
+    ASSERT_EQ(bits_of(got.value), bits_of(strtof_of(buffer))) << buffer;
+  }
+  EXPECT_GT(plain, considered * 99 / 100) << "of " << considered;
+}
+
 TEST(IntegerInput, Forms) {
   const std::pair<const char*, std::int32_t> accepted[] = {
       {"0", 0}, {"7", 7}, {"+7", 7}, {"-12", -12}, {"0042", 42}, {"2147483647", INT32_MAX}, {"-2147483648", INT32_MIN},

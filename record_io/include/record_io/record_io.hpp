@@ -270,6 +270,10 @@ void write_fixed(OutputFile& file, const Layout& layout, std::initializer_list<O
 // with 9 significant digits.
 void write_free(OutputFile& file, std::initializer_list<OutItem> items);
 
+// Writes each value as a free-format record of its own, as write_free(file,
+// {value}) would one value at a time.
+void write_free_each(OutputFile& file, std::span<const float> values);
+
 // Writes `text` as one record, as it stands (a line of a report or a
 // picture, say): no field, no conversion.
 void write_record(OutputFile& file, std::string_view text);

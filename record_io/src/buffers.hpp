@@ -96,7 +96,11 @@ class InputBuffer {
         return true;
       }
     }
-    return take_record_slowly(held, record);
+    // (through a view of its own, so that the caller's need not live in memory)
+    std::string_view taken;
+    const bool found = take_record_slowly(held, taken);
+    record = taken;
+    return found;
   }
   // Takes the next record without looking at it; false at the end of the file.
   bool skip_record();
@@ -236,8 +240,7 @@ class OutputBuffer {
   // past the record's last byte, completes it with its line end. A failure
   // to write out what the buffer held ends the run.
   char* record_space(std::size_t length) {
-    if (buffer_.size() - used_ > length && !cut_pending_) [[likely]]
-      return buffer_.data() + used_;
+    if (used_ + length < room_limit_) [[likely]] return buffer_.data() + used_;
     return make_room(length);
   }
   void commit_record(char* record_end) noexcept {
@@ -272,6 +275,9 @@ class OutputBuffer {
   std::uint64_t file_bytes_ = 0;  // bytes written to the file by this run
   ByteBuffer buffer_;  // its size is the capacity; `used_` bytes wait to be written
   std::size_t used_ = 0;
+  // What records may fill without make_room: the buffer's size, or none
+  // while the file is still to be cut and once it is closed.
+  std::size_t room_limit_ = 0;
 };
 
 // Forgets the file that the buffer `owner` held open, which can no longer be

@@ -49,7 +49,8 @@ OutputBuffer::OutputBuffer(std::string name, int descriptor, bool cut_at_first_r
       descriptor_(descriptor),
       cut_pending_(cut_at_first_record),
       regular_(cut_at_first_record),
-      buffer_(kBufferSize) {
+      buffer_(kBufferSize),
+      room_limit_(cut_at_first_record ? 0 : buffer_.size()) {
   open_outputs().push_back(this);
 }
 
@@ -77,6 +78,7 @@ char* OutputBuffer::make_room(std::size_t length) {
     }
     if (buffer_.size() < needed) buffer_ = ByteBuffer(needed);  // a record longer than the buffer
   }
+  room_limit_ = buffer_.size();
   return buffer_.data() + used_;
 }
 
@@ -118,7 +120,7 @@ bool OutputBuffer::close() noexcept {
     ok = false;
     error = errno;
   }
-  used_ = buffer_.size();  // no room: a record written after this is refused
+  room_limit_ = 0;  // no room: a record written after this is refused
   errno = error;
   return ok;
 }

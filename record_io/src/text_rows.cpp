@@ -4,6 +4,7 @@
 #include "text_rows.hpp"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <utility>
 
@@ -79,49 +80,82 @@ __attribute__((target("avx2"), always_inline)) inline void write_pair(const Pair
 // A record of up to eight blocks (128 columns: every table line of the
 // toolkit) is written block after block with no loop around them.
 template <std::size_t... Index, class Block>
-__attribute__((target("ssse3"))) void write_block_run(std::index_sequence<Index...>, const Block* blocks,
-                                                      const char* source, char* out) noexcept {
+__attribute__((target("ssse3"), always_inline)) inline void write_block_run(std::index_sequence<Index...>,
+                                                                           const Block* blocks, const char* source,
+                                                                           char* out) noexcept {
   (write_block(blocks[Index], source, out + Index * kBlockBytes), ...);
 }
 
 template <std::size_t... Index, class Pair>
-__attribute__((target("avx2"))) void write_pair_run(std::index_sequence<Index...>, const Pair* pairs,
-                                                    const char* source, char* out) noexcept {
+__attribute__((target("avx2"), always_inline)) inline void write_pair_run(std::index_sequence<Index...>,
+                                                                         const Pair* pairs, const char* source,
+                                                                         char* out) noexcept {
   (write_pair(pairs[Index], source, out + Index * 2 * kBlockBytes), ...);
-}
-
-template <class Block>
-__attribute__((target("ssse3"))) void shuffle_blocks(const Block* blocks, std::size_t count, const char* source,
-                                                     char* out) noexcept {
-  switch (count) {
-    case 1: return write_block_run(std::make_index_sequence<1>(), blocks, source, out);
-    case 2: return write_block_run(std::make_index_sequence<2>(), blocks, source, out);
-    case 3: return write_block_run(std::make_index_sequence<3>(), blocks, source, out);
-    case 4: return write_block_run(std::make_index_sequence<4>(), blocks, source, out);
-    case 5: return write_block_run(std::make_index_sequence<5>(), blocks, source, out);
-    case 6: return write_block_run(std::make_index_sequence<6>(), blocks, source, out);
-    case 7: return write_block_run(std::make_index_sequence<7>(), blocks, source, out);
-    case 8: return write_block_run(std::make_index_sequence<8>(), blocks, source, out);
-    default:
-      for (std::size_t i = 0; i < count; ++i) write_block(blocks[i], source, out + i * kBlockBytes);
-  }
-}
-
-template <class Pair>
-__attribute__((target("avx2"))) void shuffle_pairs(const Pair* pairs, std::size_t count, const char* source,
-                                                   char* out) noexcept {
-  switch (count) {
-    case 1: return write_pair_run(std::make_index_sequence<1>(), pairs, source, out);
-    case 2: return write_pair_run(std::make_index_sequence<2>(), pairs, source, out);
-    case 3: return write_pair_run(std::make_index_sequence<3>(), pairs, source, out);
-    case 4: return write_pair_run(std::make_index_sequence<4>(), pairs, source, out);
-    default:
-      for (std::size_t i = 0; i < count; ++i) write_pair(pairs[i], source, out + i * 2 * kBlockBytes);
-  }
 }
 #endif
 
+// The largest runs of blocks and of pairs written with no loop.
+constexpr std::size_t kUnrolledBlocks = 8;
+constexpr std::size_t kUnrolledPairs = 4;
+
 }  // namespace
+
+// The routines a plan writes its records with: one for each number of
+// blocks or pairs up to the unrolled ones, a loop beyond them, and the
+// bytes one by one where no shuffle serves.
+struct RowWriters {
+  static void bytes(const RowPlan& plan, const char* source, char* out) noexcept {
+    for (std::size_t p = 0; p < plan.width_; ++p)
+      out[p] = plan.source_of_[p] == RowPlan::kBlank ? ' ' : source[plan.source_of_[p]];
+  }
+
+#ifdef RECORD_IO_ROW_SHUFFLE
+  template <std::size_t Count>
+  __attribute__((target("ssse3"))) static void blocks(const RowPlan& plan, const char* source, char* out) noexcept {
+    write_block_run(std::make_index_sequence<Count>(), plan.blocks_.data(), source, out);
+  }
+  __attribute__((target("ssse3"))) static void any_blocks(const RowPlan& plan, const char* source,
+                                                          char* out) noexcept {
+    for (std::size_t i = 0; i < plan.blocks_.size(); ++i)
+      write_block(plan.blocks_[i], source, out + i * kBlockBytes);
+  }
+  template <std::size_t Count>
+  __attribute__((target("avx2"))) static void pairs(const RowPlan& plan, const char* source, char* out) noexcept {
+    write_pair_run(std::make_index_sequence<Count>(), plan.pairs_.data(), source, out);
+  }
+  __attribute__((target("avx2"))) static void any_pairs(const RowPlan& plan, const char* source, char* out) noexcept {
+    for (std::size_t i = 0; i < plan.pairs_.size(); ++i)
+      write_pair(plan.pairs_[i], source, out + i * 2 * kBlockBytes);
+  }
+
+  template <std::size_t... Count>
+  static constexpr std::array<RowPlan::Writer, sizeof...(Count)> block_writers(std::index_sequence<Count...>) {
+    return {&blocks<Count + 1>...};
+  }
+  template <std::size_t... Count>
+  static constexpr std::array<RowPlan::Writer, sizeof...(Count)> pair_writers(std::index_sequence<Count...>) {
+    return {&pairs<Count + 1>...};
+  }
+#endif
+
+  // The routine for `plan`, whose blocks are made, on this processor.
+  static RowPlan::Writer choose(const RowPlan& plan) {
+#ifdef RECORD_IO_ROW_SHUFFLE
+    if (plan.blocks_.empty()) return &bytes;
+    if (__builtin_cpu_supports("avx2")) {
+      static constexpr auto unrolled = pair_writers(std::make_index_sequence<kUnrolledPairs>());
+      return plan.pairs_.size() <= kUnrolledPairs ? unrolled[plan.pairs_.size() - 1] : &any_pairs;
+    }
+    if (__builtin_cpu_supports("ssse3")) {
+      static constexpr auto unrolled = block_writers(std::make_index_sequence<kUnrolledBlocks>());
+      return plan.blocks_.size() <= kUnrolledBlocks ? unrolled[plan.blocks_.size() - 1] : &any_blocks;
+    }
+#else
+    (void)plan;
+#endif
+    return &bytes;
+  }
+};
 
 RowPlan::RowPlan(const LayoutData& source, const LayoutData& target, std::size_t item_length, std::size_t items)
     : source_id_(source.id()), item_length_(item_length), items_(items) {
@@ -182,31 +216,7 @@ RowPlan::RowPlan(const LayoutData& source, const LayoutData& target, std::size_t
     pair.windows[1] = second.window;
     pairs_.push_back(pair);
   }
-  block_count_ = blocks_.size();
-  pair_count_ = pairs_.size();
-#ifdef RECORD_IO_ROW_SHUFFLE
-  if (!blocks_.empty()) {
-    if (__builtin_cpu_supports("avx2")) {
-      route_ = Route::pairs;
-    } else if (__builtin_cpu_supports("ssse3")) {
-      route_ = Route::blocks;
-    }
-  }
-#endif
-}
-
-void RowPlan::write_blocks(const char* source, char* out) const noexcept {
-#ifdef RECORD_IO_ROW_SHUFFLE
-  if (route_ == Route::pairs) return shuffle_pairs(pairs_.data(), pair_count_, source, out);
-  shuffle_blocks(blocks_.data(), block_count_, source, out);
-#else
-  (void)source, (void)out;
-#endif
-}
-
-char* RowPlan::write_bytes(const char* source, char* out) const noexcept {
-  for (std::size_t p = 0; p < width_; ++p) out[p] = source_of_[p] == kBlank ? ' ' : source[source_of_[p]];
-  return out + width_;
+  writer_ = RowWriters::choose(*this);
 }
 
 const RowPlan& LayoutData::row_plan(const LayoutData& source, std::size_t item_length, std::size_t items) const {

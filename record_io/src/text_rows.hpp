@@ -36,14 +36,12 @@ class RowPlan {
   // from `source`, of which at least source_width() bytes and 16 more can be
   // read. Returns one past the record's last byte.
   char* write(const char* source, char* out) const noexcept {
-    if (route_ != Route::bytes) [[likely]] {
-      write_blocks(source, out);
-      return out + width_;
-    }
-    return write_bytes(source, out);
+    writer_(*this, source, out);
+    return out + width_;
   }
 
  private:
+  friend struct RowWriters;
   static constexpr std::int32_t kBlank = -1;
   // One 16-byte block of the record: 16 bytes of the source from `window`
   // on, shuffled by `shuffle` (0x80: a blank).
@@ -58,11 +56,9 @@ class RowPlan {
     std::uint8_t blanks[32];
     std::uint32_t windows[2];
   };
-  // How the record is made: byte by byte, 16 bytes or 32 bytes at a time.
-  enum class Route : std::uint8_t { bytes, blocks, pairs };
-
-  void write_blocks(const char* source, char* out) const noexcept;
-  char* write_bytes(const char* source, char* out) const noexcept;
+  // How the record is made, chosen once: byte by byte, or 16 or 32 bytes at
+  // a time by a routine made for the plan's number of blocks.
+  using Writer = void (*)(const RowPlan& plan, const char* source, char* out) noexcept;
 
   std::uint64_t source_id_;
   std::size_t item_length_;
@@ -72,9 +68,7 @@ class RowPlan {
   std::vector<std::int32_t> source_of_;  // per column of the record: a source column, or kBlank
   std::vector<Block> blocks_;  // empty where a block would need more than 16 source bytes
   std::vector<Pair> pairs_;
-  std::size_t block_count_ = 0;
-  std::size_t pair_count_ = 0;
-  Route route_ = Route::bytes;
+  Writer writer_;
 };
 
 }  // namespace record_io::detail

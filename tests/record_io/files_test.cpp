@@ -170,6 +170,28 @@ TEST_F(FilesDeathTest, WriteThatDoesNotReachTheDisk) {
               ::testing::ExitedWithCode(kExitFailure), "fases.dat: No space left on device\n$");
 }
 
+// A record written to a file already closed is a fault of the program, never
+// data silently lost or written: the run stops there, whichever call wrote it.
+TEST_F(FilesDeathTest, RecordAfterCloseIsRefused) {
+  WorkDir dir;
+  const std::string name = dir.file("oufile").string();
+  const float values[] = {1.5f, 2.5f};
+  EXPECT_DEATH(([&] {
+                 OutputFile out = open_output(name);
+                 write_free(out, {0.5f});
+                 close_file(out);
+                 write_free(out, {1.5f});
+               }()),
+               "internal error: a record written to .*oufile after it was closed");
+  EXPECT_EQ(dir.read("oufile"), "  0.500000000    \n");
+  EXPECT_DEATH(([&] {
+                 OutputFile out = open_output(name);
+                 close_file(out);
+                 write_free_each(out, values);
+               }()),
+               "internal error: a record written to .*oufile after it was closed");
+}
+
 TEST_F(FilesDeathTest, BadDataNamesFileLineAndColumns) {
   EXPECT_EXIT(([&] {
                 begin_run("pickpair");

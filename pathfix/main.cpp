@@ -20,7 +20,7 @@
 
 namespace {
 
-constexpr std::int32_t kMaxAmplitudes = 100000;  // samples held in the tables
+constexpr std::int32_t kMaxAmplitudes = 100000;  // samples held in the amplitude table
 // The header counts one sample more than the amplitudes that follow it.
 constexpr std::int32_t kMaxSampleCount = kMaxAmplitudes + 1;
 
@@ -30,12 +30,6 @@ constexpr float kQCoefficient = 230.0f;      // Q(f) = 230 * f^1.01
 constexpr float kQExponent = 1.01f;
 constexpr float kMetresPerKilometre = 1000.0f;  // the distance components are in kilometres,
 constexpr float kCentimetresPerMetre = 100.0f;  // the path length in centimetres
-
-// The amplitude and frequency tables, every entry zero at start.
-struct SpectrumTables {
-  std::array<float, kMaxAmplitudes> amplitude;
-  std::array<float, kMaxAmplitudes> frequency;  // hertz
-};
 
 }  // namespace
 
@@ -68,7 +62,7 @@ int main(int argc, char** argv) {
   float step = 0.0f;
   std::int32_t sample_count = 0;
   read_free_required(spectrum, {unused, step, sample_count});
-  // A larger count would overrun the tables: refuse it before reading any
+  // A larger count would overrun the table: refuse it before reading any
   // amplitude, so that "oufile" receives nothing.
   refuse_count_above(spectrum, "sample count", sample_count, kMaxSampleCount);
   // The record after the header is passed over whatever it holds, but it must exist.
@@ -78,24 +72,20 @@ int main(int argc, char** argv) {
   // The amplitudes of samples 1 to n - 1; a count of 1 or less gives none
   // (taken without computing n - 1, which overflows for the smallest count).
   const std::int32_t amplitude_count = sample_count > 1 ? sample_count - 1 : 0;
-  static SpectrumTables tables{};
-  std::array<float, kMaxAmplitudes>& amplitude = tables.amplitude;
-  std::array<float, kMaxAmplitudes>& frequency = tables.frequency;
+  static std::array<float, kMaxAmplitudes> amplitude{};  // every entry zero at start
   const auto samples = static_cast<std::size_t>(amplitude_count);
   read_free_each(spectrum, std::span(amplitude).first(samples), "amplitude", "amplitudes");
   close_file(spectrum);
-  // The frequency is accumulated by repeated addition of the step, so later
-  // samples carry the rounding of every addition before them.
-  float sum = 0.0f;
-  for (std::size_t k = 0; k < samples; ++k) {
-    sum = step + sum;
-    frequency[k] = sum;
-  }
 
   // All input is read; each amplitude is corrected in its place in the
-  // table, and the corrected spectrum is written.
+  // table, and the corrected spectrum is written. The frequency is
+  // accumulated by repeated addition of the step, so later samples carry the
+  // rounding of every addition before them.
+  float f = 0.0f;                // the frequency of sample k, hertz
+  float first_frequency = 0.0f;  // stays zero when no amplitude is read
   for (std::size_t k = 0; k < samples; ++k) {
-    const float f = frequency[k];
+    f = step + f;
+    if (k == 0) first_frequency = f;
     const float power = powf(f, kQExponent);
     const float quality = kQCoefficient * power;
     const float spread = amplitude[k] * path_length;
@@ -103,9 +93,8 @@ int main(int argc, char** argv) {
     amplitude[k] = expf(exponent) * spread;
   }
   write_free_each(corrected, std::span(amplitude).first(samples));
-  // The first frequency: the step when at least one amplitude was read, else
-  // the zero the table starts with.
-  write_free(standard_output(), {frequency[0]});
+  // The first frequency: the step when at least one amplitude was read, else zero.
+  write_free(standard_output(), {first_frequency});
 
   close_file(corrected);
   finish();

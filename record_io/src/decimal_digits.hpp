@@ -17,6 +17,10 @@
 #include "float_bits.hpp"
 #include "wide_integer.hpp"
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace record_io::detail {
 
 // Powers of five held exactly: 5^55 < 2^128 in the wide table; 5^16 times any
@@ -70,17 +74,50 @@ inline constexpr char kDigitPairs[] =
 std::size_t write_digits(char (&buffer)[20], std::uint64_t value);
 
 // The eight digits of value < 10^8 as characters in one word, the first digit
-// in the lowest byte, computed in lanes without division: the two halves of
-// four digits, their hundreds, then their tens. Each step multiplies by a
-// reciprocal that is exact for its lane's range.
+// in the lowest byte, without division:
 //   eight_digit_characters(1234567) -> the bytes "01234567"
-inline std::uint64_t eight_digit_characters(std::uint32_t value) {
+// Two ways give them, the second where the processor has 16-byte vectors.
+//
+// In the lanes of a 64-bit word: the two halves of four digits, their
+// hundreds, then their tens. Each step multiplies by a reciprocal that is
+// exact for its lane's range.
+inline std::uint64_t eight_digit_characters_in_words(std::uint32_t value) {
   const std::uint64_t halves = (value / 10000) | (static_cast<std::uint64_t>(value % 10000) << 32);
   const std::uint64_t hundreds = ((halves * 10486) >> 20) & 0x0000007F0000007F;  // a / 100 for a < 10^4
   const std::uint64_t pairs = hundreds | ((halves - hundreds * 100) << 16);
   const std::uint64_t tens = ((pairs * 103) >> 10) & 0x000F000F000F000F;  // a / 10 for a < 100
   const std::uint64_t digits = tens | ((pairs - tens * 10) << 8);
   return digits + 0x3030303030303030;
+}
+
+#if defined(__SSE2__)
+// In the eight 16-bit lanes of a vector register: each half of four
+// digits, n < 10^4, stands in four lanes, which take n / 1000, n / 100,
+// n / 10 and n at once (4n times a reciprocal, then a shift, both as high
+// halves of products; exact for every n < 10^4, all of them tried), and
+// each lane less ten times the lane before it is one digit.
+inline std::uint64_t eight_digit_characters_in_lanes(std::uint32_t value) {
+  const std::uint32_t upper = value / 10000;
+  const std::uint32_t lower = value - upper * 10000;
+  __m128i lanes = _mm_cvtsi32_si128(static_cast<int>((upper | (lower << 16)) << 2));  // 4n: [upper, lower]
+  lanes = _mm_unpacklo_epi16(lanes, lanes);  // [u, u, l, l]
+  lanes = _mm_unpacklo_epi32(lanes, lanes);  // [u, u, u, u, l, l, l, l]
+  const __m128i reciprocals = _mm_setr_epi16(8389, 5243, 13108, -32768, 8389, 5243, 13108, -32768);
+  const __m128i shifts = _mm_setr_epi16(1 << 7, 1 << 11, 1 << 13, -32768, 1 << 7, 1 << 11, 1 << 13, -32768);
+  const __m128i quotients = _mm_mulhi_epu16(_mm_mulhi_epu16(lanes, reciprocals), shifts);  // [a, ab, abc, abcd, ...]
+  const __m128i tens = _mm_slli_epi64(_mm_mullo_epi16(quotients, _mm_set1_epi16(10)), 16);  // [0, a0, ab0, abc0, ...]
+  const __m128i digits = _mm_sub_epi16(quotients, tens);
+  const __m128i characters = _mm_add_epi8(_mm_packus_epi16(digits, digits), _mm_set1_epi8('0'));
+  return static_cast<std::uint64_t>(_mm_cvtsi128_si64(characters));
+}
+#endif
+
+inline std::uint64_t eight_digit_characters(std::uint32_t value) {
+#if defined(__SSE2__) && defined(__x86_64__)
+  return eight_digit_characters_in_lanes(value);
+#else
+  return eight_digit_characters_in_words(value);
+#endif
 }
 
 // Stores the eight characters of a word from eight_digit_characters (or a part

@@ -19,6 +19,7 @@
 #include <string_view>
 #include <vector>
 
+#include "decimal_digits.hpp"
 #include "float_flags.hpp"
 #include "numbers.hpp"
 #include "reference_format.hpp"
@@ -204,6 +205,24 @@ TEST(FreeRealOutput, ExponentForm) {
   EXPECT_EQ(free_real(std::numeric_limits<float>::max()), "  3.40282347E+38");
   EXPECT_EQ(free_real(std::numeric_limits<float>::denorm_min()), "  1.40129846E-45");
   EXPECT_EQ(free_real(std::numeric_limits<float>::min()), "  1.17549435E-38");
+}
+
+// The two ways to the eight digits agree on every value below 10^8, and the
+// word's way gives the digits themselves.
+TEST(FreeRealOutput, EightDigitsBothWays) {
+  for (const std::uint32_t value : {0u, 1u, 9u, 10u, 9999u, 10000u, 1234567u, 12345678u, 99999999u}) {
+    char text[9] = {};
+    store_characters(text, eight_digit_characters_in_words(value));
+    char expected[16];
+    std::snprintf(expected, sizeof expected, "%08u", value);
+    EXPECT_STREQ(text, expected);
+  }
+#if defined(__SSE2__)
+  std::uint32_t mismatches = 0;
+  for (std::uint32_t value = 0; value < 100'000'000; ++value)
+    mismatches += eight_digit_characters_in_lanes(value) != eight_digit_characters_in_words(value);
+  EXPECT_EQ(mismatches, 0u);
+#endif
 }
 
 TEST(FreeRealOutput, NotANumberAndInfinities) {

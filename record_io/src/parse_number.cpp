@@ -4,7 +4,9 @@
 // A real is scanned once into its parts (DecimalParts), then converted by one
 // of two routes: the short route for at most 19 digits and a small power of
 // ten, in one double-precision operation; the long route for everything else,
-// exactly, through the C++ library.
+// exactly, through the C++ library. The records of a spectrum, one plain
+// number each, have a quicker scan of their own (scan_plain_line) that ends
+// in the same short route.
 #include <algorithm>
 #include <bit>
 #include <charconv>

@@ -37,6 +37,7 @@ struct Data {
   std::vector<float> fixed_values;
   std::vector<std::string> real_texts;
   std::vector<std::string> amplitude_texts;
+  std::vector<std::string> amplitude_records;  // the same with their line feed and readable bytes after it
   std::vector<std::string> integer_texts;
   Data() {
     std::uint32_t state = 20261208;
@@ -59,6 +60,7 @@ struct Data {
       char amplitude[32];
       std::snprintf(amplitude, sizeof amplitude, "%.6e", static_cast<double>(2.5e-4f * (0.5f + next())));
       amplitude_texts.emplace_back(amplitude);
+      amplitude_records.push_back(amplitude_texts.back() + "\n" + std::string(32, ' '));
     }
   }
 };
@@ -138,6 +140,27 @@ void AmplitudeInput_c_library(benchmark::State& state) {
     value = std::strtof(data().amplitude_texts[i++ % kValues].c_str(), &end);
     benchmark::DoNotOptimize(value);
     benchmark::DoNotOptimize(end);
+  }
+}
+
+// A whole record of a spectrum on the reader's quick route: the number and
+// the line feed that must follow it.
+void AmplitudeRecord_record_io(benchmark::State& state) {
+  float value = 0;
+  std::size_t i = 0;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(detail::scan_plain_line(data().amplitude_records[i++ % kValues].data(), value));
+    benchmark::DoNotOptimize(value);
+  }
+}
+void AmplitudeRecord_c_library(benchmark::State& state) {
+  float value = 0;
+  std::size_t i = 0;
+  for (auto _ : state) {
+    char* end = nullptr;
+    value = std::strtof(data().amplitude_records[i++ % kValues].c_str(), &end);
+    benchmark::DoNotOptimize(value);
+    benchmark::DoNotOptimize(*end == '\n');
   }
 }
 
@@ -223,6 +246,8 @@ BENCHMARK(RealInput_record_io);
 BENCHMARK(RealInput_c_library);
 BENCHMARK(AmplitudeInput_record_io);
 BENCHMARK(AmplitudeInput_c_library);
+BENCHMARK(AmplitudeRecord_record_io);
+BENCHMARK(AmplitudeRecord_c_library);
 BENCHMARK(IntegerInput_record_io);
 BENCHMARK(IntegerInput_c_library);
 BENCHMARK(RecordCopy_record_io);

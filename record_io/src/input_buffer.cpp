@@ -14,6 +14,7 @@
 
 #include "buffers.hpp"
 #include "diagnostics.hpp"
+#include "processor_features.hpp"
 
 namespace record_io {
 namespace detail {
@@ -21,13 +22,7 @@ namespace {
 
 constexpr std::size_t kReadChunk = 64 * 1024;  // bytes asked of the system at a time
 
-bool has_wide_search() {
-#if defined(__x86_64__)
-  return __builtin_cpu_supports("avx2");
-#else
-  return false;
-#endif
-}
+bool has_wide_search() { return has_avx2(); }
 
 }  // namespace
 

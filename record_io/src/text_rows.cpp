@@ -10,6 +10,7 @@
 
 #include "codec.hpp"
 #include "diagnostics.hpp"
+#include "processor_features.hpp"
 
 #if defined(__x86_64__) || defined(__i386__)
 #include <immintrin.h>
@@ -142,11 +143,11 @@ struct RowWriters {
   static RowPlan::Writer choose(const RowPlan& plan) {
 #ifdef RECORD_IO_ROW_SHUFFLE
     if (plan.blocks_.empty()) return &bytes;
-    if (__builtin_cpu_supports("avx2")) {
+    if (has_avx2()) {
       static constexpr auto unrolled = pair_writers(std::make_index_sequence<kUnrolledPairs>());
       return plan.pairs_.size() <= kUnrolledPairs ? unrolled[plan.pairs_.size() - 1] : &any_pairs;
     }
-    if (__builtin_cpu_supports("ssse3")) {
+    if (has_ssse3()) {
       static constexpr auto unrolled = block_writers(std::make_index_sequence<kUnrolledBlocks>());
       return plan.blocks_.size() <= kUnrolledBlocks ? unrolled[plan.blocks_.size() - 1] : &any_blocks;
     }

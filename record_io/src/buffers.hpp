@@ -266,13 +266,17 @@ class OutputBuffer {
 
  private:
   [[gnu::noinline, gnu::cold]] char* make_room(std::size_t length);
+  // Writes out the first `count` bytes of the buffer and moves the rest to
+  // its start; false (errno set) when the system refuses.
+  bool write_out(std::size_t count) noexcept;
 
   std::string name_;
   int descriptor_;
   bool open_ = true;
   bool cut_pending_;
   bool regular_;                 // a regular file, which can be cut back
-  std::uint64_t file_bytes_ = 0;  // bytes written to the file by this run
+  std::uint64_t file_bytes_ = 0;   // bytes written to the file by this run
+  std::uint64_t whole_bytes_ = 0;  // of them, those up to the last line end
   ByteBuffer buffer_;  // its size is the capacity; `used_` bytes wait to be written
   std::size_t used_ = 0;
   // What records may fill without make_room: the buffer's size, or none

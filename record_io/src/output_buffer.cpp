@@ -15,7 +15,14 @@ namespace record_io {
 namespace detail {
 namespace {
 
-constexpr std::size_t kBufferSize = 64 * 1024;  // output bytes gathered before a write
+// Output is written to the system in chunks of 64 KiB, each at an offset of
+// the file that is a multiple of 64 KiB (a write that begins or ends inside a
+// page costs the system a partial page at each end). The buffer holds a
+// chunk and room for the record that overruns it, whose bytes past the chunk
+// stay for the next one; only the last write of a file, or the one before a
+// record longer than that room, is shorter.
+constexpr std::size_t kWriteChunk = 64 * 1024;
+constexpr std::size_t kBufferSize = kWriteChunk + 4 * 1024;
 
 // Output files not yet closed, written out when the run ends either way.
 // Never destroyed, so that the buffers that outlive it at the end of the run
@@ -69,7 +76,8 @@ char* OutputBuffer::make_room(std::size_t length) {
   }
   const std::size_t needed = length + 1;  // and the line end
   if (buffer_.size() - used_ < needed) {
-    if (!flush()) {
+    const std::size_t whole_chunks = used_ - used_ % kWriteChunk;
+    if (!write_out(buffer_.size() - (used_ - whole_chunks) >= needed ? whole_chunks : used_)) {
       // Reported once, here: the file is no longer one to write out before
       // the run ends.
       const int error = errno;
@@ -82,32 +90,37 @@ char* OutputBuffer::make_room(std::size_t length) {
   return buffer_.data() + used_;
 }
 
-bool OutputBuffer::flush() noexcept {
+bool OutputBuffer::flush() noexcept { return write_out(used_); }
+
+bool OutputBuffer::write_out(std::size_t count) noexcept {
   if (!open_) return true;
   std::size_t written = 0;
-  while (written < used_) {
-    const ssize_t count = ::write(descriptor_, buffer_.data() + written, used_ - written);
-    if (count < 0) {
-      if (errno == EINTR) continue;
-      const int error = errno;
-      if (regular_ && written > 0) {
-        // The buffer begins with a whole record: keep up to the last line
-        // end written.
-        std::size_t whole = written;
-        while (whole > 0 && buffer_.data()[whole - 1] != '\n') --whole;
-        if (::ftruncate(descriptor_, static_cast<off_t>(file_bytes_ + whole)) == 0) written = whole;
-      }
-      file_bytes_ += written;
-      std::memmove(buffer_.data(), buffer_.data() + written, used_ - written);
-      used_ -= written;
-      errno = error;
-      return false;
+  bool ok = true;
+  int error = 0;
+  while (written < count) {
+    const ssize_t done = ::write(descriptor_, buffer_.data() + written, count - written);
+    if (done >= 0) {
+      written += static_cast<std::size_t>(done);
+    } else if (errno != EINTR) {
+      ok = false;
+      error = errno;
+      break;
     }
-    written += static_cast<std::size_t>(count);
   }
+  // What reached the file, and where its last whole record ends.
+  const void* const line_end = written > 0 ? ::memrchr(buffer_.data(), '\n', written) : nullptr;
+  if (line_end != nullptr)
+    whole_bytes_ = file_bytes_ + static_cast<std::size_t>(static_cast<const char*>(line_end) - buffer_.data()) + 1;
   file_bytes_ += written;
-  used_ = 0;
-  return true;
+  std::memmove(buffer_.data(), buffer_.data() + written, used_ - written);
+  used_ -= written;
+  if (ok) return true;
+  // A regular file keeps the whole records that reached it, not the part of
+  // one that a full disk or a limit on its size cut.
+  if (regular_ && whole_bytes_ < file_bytes_ && ::ftruncate(descriptor_, static_cast<off_t>(whole_bytes_)) == 0)
+    file_bytes_ = whole_bytes_;
+  errno = error;
+  return false;
 }
 
 bool OutputBuffer::close() noexcept {

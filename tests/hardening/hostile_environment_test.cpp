@@ -153,6 +153,10 @@ TEST(FileSizeLimit, WholeRecordsUpToTheLimitAndAMessage) {
   };
   const Case cases[] = {
       {"pathfix", "oufile", {{"infile", spectrum}, {"t1dhp", "30 40\n"}}, 100000},
+      // At the end of the first or second chunk written: the chunk that
+      // reached the file ends inside a record, which must not stay cut.
+      {"pathfix", "oufile", {{"infile", spectrum}, {"t1dhp", "30 40\n"}}, 65536},
+      {"pathfix", "oufile", {{"infile", spectrum}, {"t1dhp", "30 40\n"}}, 131072},
       {"pickpair", "fases.dat", {{"elocate.dat", hundred_picks()}}, 1000},
   };
   for (const Case& c : cases) {

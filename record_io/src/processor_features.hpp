@@ -10,7 +10,17 @@
 
 #if defined(__x86_64__) && defined(__has_include)
 #if __has_include(<sys/platform/x86.h>)
+// The header is C: its functions return _Bool, which C++ spells bool (GCC's
+// <stdbool.h> says so for C++, Clang's does not in a strict standard mode).
+#if !defined(_Bool)
+#define _Bool bool
+#define RECORD_IO_BOOL_SPELLED_HERE 1
+#endif
 #include <sys/platform/x86.h>
+#if defined(RECORD_IO_BOOL_SPELLED_HERE)
+#undef _Bool
+#undef RECORD_IO_BOOL_SPELLED_HERE
+#endif
 #define RECORD_IO_FEATURES_FROM_C_LIBRARY 1
 #endif
 #endif

@@ -4,8 +4,9 @@
 //
 // Where the C library publishes what it found at start-up, that answer is
 // taken: asking the processor again (the compiler's own check does so once
-// per run) costs a virtual machine a trap to its host each time, some 70
-// microseconds a run measured here, a tenth of a small run's whole time.
+// per run) costs a virtual machine a trap to its host each time, some 80
+// microseconds a run measured here (bench/processor_question.c), a tenth of
+// a small run's whole time.
 #pragma once
 
 #if defined(__x86_64__) && defined(__has_include)

@@ -22,6 +22,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -134,29 +135,16 @@ void check_real_text(std::string_view text) {
       record_io::detail::scan_real(storage.get(), storage.get() + text.size(), 0, value);
   const auto taken = static_cast<std::size_t>(scan.end - storage.get());
 
-  // from_chars reads no plus sign and no D exponent.
-  std::string plain(text);
-  for (char& c : plain)
-    if (c == 'd' || c == 'D') c = 'e';
-  std::size_t sign = 0;
-  if (!plain.empty() && plain[0] == '+') {
-    sign = 1;
-    plain.erase(0, 1);
-  }
-  float ignored = 0.0f;
-  const auto reference = std::from_chars(plain.data(), plain.data() + plain.size(), ignored);
-  if (reference.ec == std::errc::invalid_argument || (sign == 1 && !plain.empty() && plain[0] == '-')) {
+  const std::optional<std::size_t> length = toolkit_test::reference_real_length(text);
+  if (!length) {
     fuzz::require(scan.status == ParseStatus::syntax && taken == 0,
                   fuzz::shown(text) + " is read as a number of " + std::to_string(taken) + " bytes");
     return;
   }
-  // from_chars takes "nan(...)" whole, the record layer only "nan"
-  const std::string_view matched(plain.data(), static_cast<std::size_t>(reference.ptr - plain.data()));
-  const auto expected_end = sign + std::min(matched.size(), matched.find('('));
-  fuzz::require(taken == expected_end, fuzz::shown(text) + ": the number ends after " + std::to_string(taken) +
-                                           " bytes, from_chars says " + std::to_string(expected_end));
-  const std::string prefix(matched.substr(0, expected_end - sign));
-  const float expected = std::strtof(prefix.c_str(), nullptr);
+  fuzz::require(taken == *length, fuzz::shown(text) + ": the number ends after " + std::to_string(taken) +
+                                      " bytes, from_chars says " + std::to_string(*length));
+  const std::string prefix(text.substr(0, *length));
+  const float expected = toolkit_test::reference_strtof(prefix);
   const bool word = prefix.find_first_of("iInN") != std::string::npos;
   if (std::isinf(expected) && !word) {
     fuzz::require(scan.status == ParseStatus::out_of_range, fuzz::shown(text) + " is not out of range");

@@ -14,6 +14,7 @@
 #include <initializer_list>
 #include <limits>
 #include <memory>
+#include <optional>
 #include <random>
 #include <string>
 #include <string_view>
@@ -29,6 +30,8 @@ namespace {
 
 using toolkit_test::reference_fixed;
 using toolkit_test::reference_free_real;
+using toolkit_test::reference_real_length;
+using toolkit_test::reference_strtof;
 
 constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
 constexpr float kInf = std::numeric_limits<float>::infinity();
@@ -282,13 +285,6 @@ Scanned scan(std::string_view text, std::size_t implied_decimals = 0) {
 
 // The C library's reading of a text of the real grammar: strtof, with a D
 // exponent written as E.
-float strtof_of(std::string_view text) {
-  std::string copy(text);
-  for (char& c : copy)
-    if (c == 'd' || c == 'D') c = 'e';
-  return std::strtof(copy.c_str(), nullptr);
-}
-
 std::uint32_t bits_of(float value) { return std::bit_cast<std::uint32_t>(value); }
 
 // The pieces one after the other (long texts made of runs of one digit).
@@ -336,12 +332,12 @@ TEST(RealInput, PlusSignOnEveryRoute) {
   for (const char* text : texts) {
     float value = kUnset;
     ASSERT_EQ(parse_real(text, 0, value), ParseStatus::ok) << text;
-    EXPECT_EQ(bits_of(value), bits_of(strtof_of(text))) << text;
+    EXPECT_EQ(bits_of(value), bits_of(reference_strtof(text))) << text;
     float negated = kUnset;
     std::string minus = text;
     minus[0] = '-';
     ASSERT_EQ(parse_real(minus, 0, negated), ParseStatus::ok) << minus;
-    EXPECT_EQ(bits_of(negated), bits_of(-strtof_of(text))) << minus;
+    EXPECT_EQ(bits_of(negated), bits_of(-reference_strtof(text))) << minus;
   }
   float value = kUnset;
   EXPECT_EQ(parse_real("+1e39", 0, value), ParseStatus::out_of_range);
@@ -363,7 +359,7 @@ TEST(RealInput, NineteenAndTwentyDigits) {
   for (const char* text : texts) {
     float value = kUnset;
     ASSERT_EQ(parse_real(text, 0, value), ParseStatus::ok) << text;
-    EXPECT_EQ(bits_of(value), bits_of(strtof_of(text))) << text << " read " << value;
+    EXPECT_EQ(bits_of(value), bits_of(reference_strtof(text))) << text << " read " << value;
   }
   // and by hand: 2^64 and 2^64 + 1 are both 2^64 as reals
   float value = kUnset;
@@ -446,7 +442,7 @@ TEST(RealInput, ScanEnds) {
       EXPECT_EQ(got.value, kUnset) << '"' << c.text << "\" changed the value";
       continue;
     }
-    const float expected = strtof_of(std::string_view(c.text, static_cast<std::size_t>(c.taken)));
+    const float expected = reference_strtof(std::string_view(c.text, static_cast<std::size_t>(c.taken)));
     if (std::isnan(expected)) {
       EXPECT_TRUE(std::isnan(got.value)) << '"' << c.text << '"';
     } else {
@@ -471,25 +467,15 @@ TEST(RealInput, RandomTextsAgreeWithLibraries) {
     for (int k = 0; k < count; ++k) text += pieces[random() % std::size(pieces)];
     const Scanned got = scan(text);
 
-    // from_chars reads no plus sign and no D exponent.
-    std::string plain = text;
-    for (char& c : plain)
-      if (c == 'd' || c == 'D') c = 'e';
-    std::ptrdiff_t sign = 0;
-    if (!plain.empty() && plain[0] == '+') {
-      sign = 1;
-      plain.erase(0, 1);
-    }
-    float reference = 0.0f;
-    const auto [end, error] = std::from_chars(plain.data(), plain.data() + plain.size(), reference);
-    if (error == std::errc::invalid_argument || (sign == 1 && !plain.empty() && plain[0] == '-')) {
+    const std::optional<std::size_t> length = reference_real_length(text);
+    if (!length) {
       ASSERT_EQ(got.status, ParseStatus::syntax) << '"' << text << '"';
       ASSERT_EQ(got.taken, 0) << '"' << text << '"';
       continue;
     }
-    ASSERT_EQ(got.taken, sign + (end - plain.data())) << '"' << text << '"';
+    ASSERT_EQ(got.taken, static_cast<std::ptrdiff_t>(*length)) << '"' << text << '"';
     const std::string_view taken = std::string_view(text).substr(0, static_cast<std::size_t>(got.taken));
-    const float expected = strtof_of(taken);
+    const float expected = reference_strtof(taken);
     const bool word = taken.find_first_of("iInN") != std::string_view::npos;
     if (std::isinf(expected) && !word) {  // beyond the range of a real
       ASSERT_EQ(got.status, ParseStatus::out_of_range) << '"' << text << '"';
@@ -594,7 +580,7 @@ TEST(RealInput, LongTextsAreReadExactly) {
   for (const auto& [text, expected] : cases) {
     ASSERT_EQ(parse_real(text, 0, value), ParseStatus::ok) << text.substr(0, 40);
     EXPECT_EQ(bits_of(value), bits_of(expected)) << text.substr(0, 40);
-    EXPECT_EQ(bits_of(value), bits_of(strtof_of(text))) << text.substr(0, 40);
+    EXPECT_EQ(bits_of(value), bits_of(reference_strtof(text))) << text.substr(0, 40);
   }
   EXPECT_EQ(parse_real(joined({"1", std::string(39, '0')}), 0, value), ParseStatus::out_of_range);
   EXPECT_EQ(parse_real(joined({"0.", std::string(3000, '0'), "1e3000"}), 0, value), ParseStatus::ok);
@@ -712,7 +698,7 @@ TEST(PlainLineInput, RandomTextsAgreeWithTheFullReader) {
     const PlainLine got = plain_line(buffer);
     if (got.line_feed < 0) continue;
     ++plain;
-    ASSERT_EQ(bits_of(got.value), bits_of(strtof_of(buffer))) << buffer;
+    ASSERT_EQ(bits_of(got.value), bits_of(reference_strtof(buffer))) << buffer;
   }
   EXPECT_GT(plain, considered * 99 / 100) << "of " << considered;
 }

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "reference_format.hpp"
 
+#include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -48,6 +50,31 @@ std::string reference_free_real(float value) {
   const int exponent = std::atoi(scientific.c_str() + scientific.find('E') + 1);
   if (exponent >= -1 && exponent <= 8) return right(printed("%#.*f", 8 - exponent, value), 12) + "    ";
   return right(scientific, 16);
+}
+
+namespace {
+
+std::string with_e_exponent(std::string_view text) {
+  std::string copy(text);
+  for (char& c : copy)
+    if (c == 'd' || c == 'D') c = 'e';
+  return copy;
+}
+
+}  // namespace
+
+float reference_strtof(std::string_view text) { return std::strtof(with_e_exponent(text).c_str(), nullptr); }
+
+std::optional<std::size_t> reference_real_length(std::string_view text) {
+  std::string plain = with_e_exponent(text);
+  const std::size_t sign = !plain.empty() && plain[0] == '+' ? 1 : 0;
+  plain.erase(0, sign);
+  if (sign == 1 && !plain.empty() && plain[0] == '-') return std::nullopt;  // "+-1"
+  float ignored = 0.0f;
+  const auto read = std::from_chars(plain.data(), plain.data() + plain.size(), ignored);
+  if (read.ec == std::errc::invalid_argument) return std::nullopt;
+  const std::string_view matched(plain.data(), static_cast<std::size_t>(read.ptr - plain.data()));
+  return sign + std::min(matched.size(), matched.find('('));
 }
 
 }  // namespace toolkit_test

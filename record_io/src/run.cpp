@@ -222,42 +222,39 @@ void write_fixed(OutputFile& file, const Layout& layout, std::initializer_list<O
 namespace {
 
 // The most common record of all, one real (an amplitude of a spectrum): a
-// blank and its 16 columns.
-[[gnu::always_inline]] inline void write_free_real(detail::OutputBuffer& out, float value) {
-  char* const record = out.record_space(1 + detail::kFreeRealWidth + detail::kFreeRealSpill);
-  record[0] = ' ';
-  detail::format_free_real(record + 1, value);
-  out.commit_record(record + 1 + detail::kFreeRealWidth);
+// blank, its 16 columns and the line end. Writing it touches kTouchedBytes
+// from `at` on (the real may spill past its columns); it returns the end of
+// the record, kRecordBytes on, where the next record may start and
+// overwrite the spill.
+constexpr std::size_t kTouchedBytes = 1 + detail::kFreeRealWidth + detail::kFreeRealSpill;
+constexpr std::size_t kRecordBytes = 1 + detail::kFreeRealWidth + 1;
+[[gnu::always_inline]] inline char* put_free_real_record(char* at, float value) {
+  at[0] = ' ';
+  detail::format_free_real(at + 1, value);
+  at[kRecordBytes - 1] = '\n';
+  return at + kRecordBytes;
 }
 
 }  // namespace
 
 void write_free(OutputFile& file, std::initializer_list<OutItem> items) {
   detail::OutputBuffer& out = detail::OutputBuffer::of(file);
-  if (items.size() == 1 && items.begin()->kind() == ItemKind::real) return write_free_real(out, items.begin()->real());
+  if (items.size() == 1 && items.begin()->kind() == ItemKind::real)
+    return out.commit_records(put_free_real_record(out.record_space(kTouchedBytes), items.begin()->real()));
   out.commit_record(detail::encode_free(out.record_space(detail::free_record_capacity(items)), items));
 }
 
 [[gnu::flatten]] void write_free_each(OutputFile& file, std::span<const float> values) {
   detail::OutputBuffer& out = detail::OutputBuffer::of(file);
-  // Bytes that writing one record touches (its real may spill past its
-  // columns), and the record with its line end: runs of records are put in
-  // the buffer's room one after the other, each spill overwritten by the
-  // next record.
-  constexpr std::size_t kTouched = 1 + detail::kFreeRealWidth + detail::kFreeRealSpill;
-  constexpr std::size_t kRecord = 1 + detail::kFreeRealWidth + 1;
+  // Runs of records, as many as the buffer's room holds, one after the other.
   const float* next = values.data();
   const float* const last = next + values.size();
   while (next != last) {
     std::size_t room;
-    char* at = out.records_space(kTouched, room);
-    const std::size_t fit = (room - kTouched) / kRecord + 1;
+    char* at = out.records_space(kTouchedBytes, room);
+    const std::size_t fit = (room - kTouchedBytes) / kRecordBytes + 1;
     const float* const run_end = next + std::min(fit, static_cast<std::size_t>(last - next));
-    for (; next != run_end; ++next, at += kRecord) {
-      at[0] = ' ';
-      detail::format_free_real(at + 1, *next);
-      at[kRecord - 1] = '\n';
-    }
+    for (; next != run_end; ++next) at = put_free_real_record(at, *next);
     out.commit_records(at);
   }
 }

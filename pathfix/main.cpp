@@ -10,6 +10,7 @@
 //
 // Every value is single precision and every operation is rounded in the order
 // written here: the corrected amplitudes depend on that order.
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstddef>
@@ -23,6 +24,7 @@ namespace {
 constexpr std::int32_t kMaxAmplitudes = 100000;  // samples held in the amplitude table
 // The header counts one sample more than the amplitudes that follow it.
 constexpr std::int32_t kMaxSampleCount = kMaxAmplitudes + 1;
+constexpr std::size_t kBlockSamples = 64;  // samples corrected side by side
 
 constexpr float kShearVelocity = 320000.0f;  // beta, centimetres per second
 constexpr float kPi = 3.14159f;              // the value used for pi in the attenuation term
@@ -81,19 +83,34 @@ int main(int argc, char** argv) {
   // table, and the corrected spectrum is written. The frequency is
   // accumulated by repeated addition of the step, so later samples carry the
   // rounding of every addition before them.
-  float f = 0.0f;                // the frequency of sample k, hertz
-  float first_frequency = 0.0f;  // stays zero when no amplitude is read
-  for (std::size_t k = 0; k < samples; ++k) {
-    f = step + f;
-    if (k == 0) first_frequency = f;
-    const float power = powf(f, kQExponent);
-    const float quality = kQCoefficient * power;
-    const float spread = amplitude[k] * path_length;
-    const float exponent = ((f * kPi) * path_length) / (quality * kShearVelocity);
-    amplitude[k] = expf(exponent) * spread;
+  //
+  // The samples are corrected a block at a time, each step of the formula
+  // over the whole block before the next: the power, the division and the
+  // exponential of neighbouring samples then proceed side by side in the
+  // processor instead of each waiting for the one before. Every sample's own
+  // operations are the same, in the same order.
+  float f = 0.0f;  // the frequency of the sample, hertz
+  for (std::size_t first = 0; first < samples; first += kBlockSamples) {
+    const std::size_t count = std::min(kBlockSamples, samples - first);
+    std::array<float, kBlockSamples> exponent;  // of the attenuation term
+    std::array<float, kBlockSamples> divisor;   // Q(f) * beta
+    for (std::size_t i = 0; i < count; ++i) {
+      f = step + f;
+      const float power = powf(f, kQExponent);
+      const float quality = kQCoefficient * power;
+      exponent[i] = (f * kPi) * path_length;
+      divisor[i] = quality * kShearVelocity;
+    }
+    for (std::size_t i = 0; i < count; ++i) exponent[i] = exponent[i] / divisor[i];
+    for (std::size_t i = 0; i < count; ++i) {
+      const float spread = amplitude[first + i] * path_length;
+      amplitude[first + i] = expf(exponent[i]) * spread;
+    }
   }
+  // The first frequency is the step added to a frequency of zero when at
+  // least one amplitude was read, else zero.
+  const float first_frequency = samples > 0 ? step + 0.0f : 0.0f;
   write_free_each(corrected, std::span(amplitude).first(samples));
-  // The first frequency: the step when at least one amplitude was read, else zero.
   write_free(standard_output(), {first_frequency});
 
   close_file(corrected);

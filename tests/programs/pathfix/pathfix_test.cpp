@@ -266,43 +266,6 @@ TEST(Pathfix, EveryOperationInSinglePrecisionInItsOrder) {
   }
 }
 
-// A spectrum of 200 samples, longer than the run of samples the program
-// corrects side by side (64) and not a multiple of it: every sample is still
-// the formula applied to that sample alone, each operation in its order, at
-// the frequency accumulated from the first sample on. Computed here one
-// sample at a time, with the same single-precision functions, so the two
-// must agree to the bit.
-TEST(Pathfix, EverySampleOfALongSpectrumIsCorrectedAlone) {
-  constexpr int kSamples = 200;
-  const float step = 0.37f;
-  const float path_length = (sqrtf(150.3f * 150.3f + 12.1f * 12.1f) * 1000.0f) * 100.0f;
-  std::vector<std::string> amplitudes;
-  std::string spectrum = "0 0.37 201\nx\n";
-  for (int i = 1; i <= kSamples; ++i) {
-    amplitudes.push_back(std::to_string(i % 23 + 1) + "." + std::to_string(i % 7) + "e-0" + std::to_string(i % 5));
-    spectrum += amplitudes.back() + "\n";
-  }
-  WorkDir dir;
-  dir.write("t1dhp", "150.3 12.1\n");
-  dir.write("infile", spectrum);
-  const auto run = run_program("pathfix", dir);
-  EXPECT_EQ(run.exit_status, 0);
-  EXPECT_EQ(run.err, "");
-  const auto records = records_of(dir.read("oufile"));
-  ASSERT_EQ(records.size(), static_cast<std::size_t>(kSamples));
-  float f = 0.0f;
-  for (int i = 0; i < kSamples; ++i) {
-    f = step + f;
-    const float amplitude = std::strtof(amplitudes[static_cast<std::size_t>(i)].c_str(), nullptr);
-    const float quality = 230.0f * powf(f, 1.01f);
-    const float spread = amplitude * path_length;
-    const float exponent = ((f * 3.14159f) * path_length) / (quality * 320000.0f);
-    const float expected = expf(exponent) * spread;
-    EXPECT_EQ(value_of(records[static_cast<std::size_t>(i)]), expected)
-        << "sample " << i + 1 << " (" << amplitudes[static_cast<std::size_t>(i)] << " at " << f << " Hz)";
-  }
-}
-
 // Failures: status 1, one line on standard error, nothing on standard output.
 // "oufile" is opened after "infile" and before "t1dhp", and nothing is
 // written to it before all input is read: it is absent when "infile" is

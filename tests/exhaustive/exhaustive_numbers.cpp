@@ -6,6 +6,11 @@
 //   back as the same value, bit for bit (not-a-number as not-a-number), by
 //   the full reader and, as a record of a spectrum, by the quick route;
 // - the F8.3, F5.2, F8.4 and F3.1 fields agree with the same route.
+// The same 2^32 indices also stand for every record of the C library's "%e"
+// form that a spectrum may hold, [-]d.dddddde(+|-)dd and its line feed (the
+// sign, the seven digits and the exponent from -99 to +99, 3.98e9 records):
+// the quicker route for that form reads each as the C library's strtof does,
+// or leaves it exactly when the quick route leaves it too.
 // For an F field, two kinds of values have an outcome that a simple argument
 // settles without printf, and are checked against it instead:
 // - a value of magnitude 10^(w-d-1) or more (10^(w-d-2) when negative) has
@@ -44,10 +49,12 @@ using record_io::detail::format_free_real;
 using record_io::detail::kFreeRealSpill;
 using record_io::detail::kFreeRealWidth;
 using record_io::detail::parse_real;
+using record_io::detail::scan_c_exponent_line;
 using record_io::detail::scan_plain_line;
 using record_io::detail::ParseStatus;
 using toolkit_test::reference_fixed;
 using toolkit_test::reference_free_real;
+using toolkit_test::reference_strtof;
 
 struct FixedForm {
   const char* name;
@@ -84,6 +91,9 @@ struct Counts {
   std::uint64_t read_back_mismatches = 0;
   std::uint64_t quick_read_back = 0;
   std::uint64_t quick_left = 0;  // left to the full reader
+  std::uint64_t c_form_records = 0;
+  std::uint64_t c_form_left = 0;  // left to the quick route
+  std::uint64_t c_form_mismatches = 0;
   std::array<FixedCounts, kFixedForms.size()> fixed{};
 
   void add(const Counts& other) {
@@ -94,6 +104,9 @@ struct Counts {
     read_back_mismatches += other.read_back_mismatches;
     quick_read_back += other.quick_read_back;
     quick_left += other.quick_left;
+    c_form_records += other.c_form_records;
+    c_form_left += other.c_form_left;
+    c_form_mismatches += other.c_form_mismatches;
     for (std::size_t i = 0; i < fixed.size(); ++i) {
       fixed[i].by_printf += other.fixed[i].by_printf;
       fixed[i].asterisks_by_magnitude += other.fixed[i].asterisks_by_magnitude;
@@ -102,7 +115,7 @@ struct Counts {
     }
   }
   std::uint64_t mismatches() const {
-    std::uint64_t total = free_mismatches + read_back_mismatches;
+    std::uint64_t total = free_mismatches + read_back_mismatches + c_form_mismatches;
     for (const FixedCounts& f : fixed) total += f.mismatches;
     return total;
   }
@@ -120,6 +133,59 @@ void report(std::uint32_t bits, const char* what, std::string_view got, std::str
   std::snprintf(line, sizeof line, "0x%08x %s: \"%.*s\", expected \"%.*s\"", bits, what, static_cast<int>(got.size()),
                 got.data(), static_cast<int>(expected.size()), expected.data());
   reported.emplace_back(line);
+}
+
+// The records of the C library's "%e" form: index t < kCFormRecords stands
+// for the sign t % 2, the seven digits (t / 2) % 10^7 (the letter 'e' for an
+// even seven-digit number, 'E' for an odd one) and the exponent
+// t / (2 * 10^7) - 99.
+constexpr std::uint64_t kCFormMantissas = 10'000'000;
+constexpr std::uint64_t kCFormExponents = 199;
+constexpr std::uint64_t kCFormRecords = 2 * kCFormMantissas * kCFormExponents;
+static_assert(kCFormRecords <= std::uint64_t{1} << 32);
+
+void check_c_form(std::uint32_t index, Counts& counts) {
+  if (index >= kCFormRecords) return;
+  auto mantissa = static_cast<std::uint32_t>((index / 2) % kCFormMantissas);
+  const int exponent = static_cast<int>(index / (2 * kCFormMantissas)) - 99;
+  char record[48];
+  std::memset(record, ' ', sizeof record);
+  char* at = record;
+  if (index % 2 != 0) *at++ = '-';
+  char digits[7];
+  const char letter = mantissa % 2 == 0 ? 'e' : 'E';
+  for (int i = 6; i >= 0; --i, mantissa /= 10) digits[i] = static_cast<char>('0' + mantissa % 10);
+  *at++ = digits[0];
+  *at++ = '.';
+  std::memcpy(at, digits + 1, 6);
+  at += 6;
+  *at++ = letter;
+  *at++ = exponent < 0 ? '-' : '+';
+  *at++ = static_cast<char>('0' + std::abs(exponent) / 10);
+  *at++ = static_cast<char>('0' + std::abs(exponent) % 10);
+  const char* const line_feed = at;
+  *at = '\n';
+  const std::string_view text(record, static_cast<std::size_t>(line_feed - record));
+
+  ++counts.c_form_records;
+  float quicker = 0.0f;
+  float quick = 0.0f;
+  const char* const taken = scan_c_exponent_line(record, quicker);
+  if (taken == nullptr) {
+    ++counts.c_form_left;
+    if (scan_plain_line(record, quick) != nullptr) {
+      ++counts.c_form_mismatches;
+      report(index, "C library's form left, though the quick route takes it", "left", text);
+    }
+    return;
+  }
+  const float expected = reference_strtof(text);
+  if (taken != line_feed || std::bit_cast<std::uint32_t>(quicker) != std::bit_cast<std::uint32_t>(expected)) {
+    ++counts.c_form_mismatches;
+    char got[32];
+    std::snprintf(got, sizeof got, "0x%08x", std::bit_cast<std::uint32_t>(quicker));
+    report(index, "C library's form on its quicker route", got, text);
+  }
 }
 
 std::string_view trimmed(std::string_view text) {
@@ -278,7 +344,10 @@ int main(int argc, char** argv) {
       const std::uint64_t chunk_end = std::min(chunk_begin + kChunk, end);
       // The patterns first + k * stride that fall in this chunk.
       std::uint64_t pattern = chunk_begin + (stride - (chunk_begin - first) % stride) % stride;
-      for (; pattern < chunk_end; pattern += stride) check(static_cast<std::uint32_t>(pattern), counts, zero);
+      for (; pattern < chunk_end; pattern += stride) {
+        check(static_cast<std::uint32_t>(pattern), counts, zero);
+        check_c_form(static_cast<std::uint32_t>(pattern), counts);
+      }
       const std::uint64_t done = chunks_done.fetch_add(1) + 1;
       if (chunks >= 64 && done % (chunks / 16) == 0) {
         const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
@@ -302,6 +371,11 @@ int main(int argc, char** argv) {
       n(totals.free_compared), n(totals.free_mismatches), n(totals.read_back), n(totals.read_back_mismatches));
   std::printf("free format on the quick route of a spectrum's records: %llu read, %llu left to the full reader\n",
               n(totals.quick_read_back - totals.quick_left), n(totals.quick_left));
+  std::printf(
+      "C library's form on its quicker route: %llu records, %llu read as strtof reads them, %llu left (as the "
+      "quick route leaves them); %llu mismatches\n",
+      n(totals.c_form_records), n(totals.c_form_records - totals.c_form_left - totals.c_form_mismatches),
+      n(totals.c_form_left), n(totals.c_form_mismatches));
   for (std::size_t i = 0; i < kFixedForms.size(); ++i) {
     const FixedForm& form = kFixedForms[i];
     const FixedCounts& c = totals.fixed[i];

@@ -611,11 +611,12 @@ struct PlainLine {
   std::ptrdiff_t line_feed;
   float value;
 };
-PlainLine plain_line(std::string_view text) {
+using LineScanner = const char* (*)(const char*, float&) noexcept;
+PlainLine plain_line(std::string_view text, LineScanner scan_line = scan_plain_line) {
   std::string buffer(text);
   buffer.append(32, ' ');
   float value = kUnset;
-  const char* const line_feed = scan_plain_line(buffer.data(), value);
+  const char* const line_feed = scan_line(buffer.data(), value);
   if (line_feed == nullptr) {
     EXPECT_EQ(bits_of(value), bits_of(kUnset)) << text << ": a record left to the reader sets nothing";
     return {-1, value};
@@ -701,6 +702,85 @@ TEST(PlainLineInput, RandomTextsAgreeWithTheFullReader) {
     ASSERT_EQ(bits_of(got.value), bits_of(reference_strtof(buffer))) << buffer;
   }
   EXPECT_GT(plain, considered * 99 / 100) << "of " << considered;
+}
+
+// The quicker route for the C library's "%e" form (six digits after the
+// point, a two-digit exponent): what it takes, it takes as the quick route
+// does, to the same line feed and the same bits; every other form, and a
+// value beyond the short conversion's reach, it leaves.
+TEST(CExponentLineInput, TakesTheCLibrarysFormAsTheQuickRoute) {
+  const char* taken[] = {
+      "2.505847e-04\n", "-7.403307E+02\n", "+1.000000e+00\n", "0.000000e+00\n", "-0.000000e-00\n",
+      "9.999999e+28\n",  // a power of ten of 22, the short route's greatest
+      "1.000000e-16\n",  // of -22, its least
+      "5.000001e-01\n", "1.677722e+07\n",
+  };
+  for (const char* text : taken) {
+    const PlainLine got = plain_line(text, scan_c_exponent_line);
+    const PlainLine quick = plain_line(text);
+    ASSERT_EQ(got.line_feed, static_cast<std::ptrdiff_t>(std::strlen(text) - 1)) << text;
+    EXPECT_EQ(got.line_feed, quick.line_feed) << text;
+    EXPECT_EQ(bits_of(got.value), bits_of(quick.value)) << text;
+    EXPECT_EQ(bits_of(got.value), bits_of(reference_strtof(text))) << text;
+  }
+  const char* left[] = {
+      "2.50585e-04\n",     // five digits after the point
+      "2.5058470e-04\n",   // seven
+      "25.05847e-04\n",    // two before it
+      "2.505847e-4\n",     // an exponent of one digit
+      "2.505847e-004\n",   // of three
+      "2.505847e04\n",     // no sign
+      "2.505847d-04\n",    // a D exponent, for the quick route
+      "2.505847e-04 \n",   "2.505847e-04\r\n", " 2.505847e-04\n", "2,505847e-04\n",
+      "2.505847e-0x\n",    "2.5o5847e-04\n",   "2.505847x-04\n",   "2.505847e*04\n",
+      "--2.505847e-04\n",  "2.505847e-04",       // no line feed: a blank after it
+      "1.000000e-17\n",    // a power of ten of -23: beyond the short route
+      "1.000000e+29\n",    // of 23
+      "3.355445e+07\n",    // 33554450: the double falls halfway between two reals
+  };
+  for (const char* text : left) EXPECT_EQ(plain_line(text, scan_c_exponent_line).line_feed, -1) << text;
+}
+
+// Every byte of a record of the form replaced in turn by bytes of every
+// kind: whatever the route then takes, it takes as the quick route does;
+// and the C library's forms of random reals are taken, as the full reader
+// reads them.
+TEST(CExponentLineInput, DisturbedAndRandomRecordsAgreeWithTheQuickRoute) {
+  const std::string_view replacements = "0123456789.eEdD+- \n\r,/x";
+  const std::string_view records[] = {"2.505847e-04\n", "-9.000001E+13\n", "+1.234567e+00\n"};
+  int taken = 0;
+  for (const std::string_view record : records) {
+    for (std::size_t at = 0; at < record.size(); ++at) {
+      for (const char replacement : replacements) {
+        std::string text(record);
+        text[at] = replacement;
+        const PlainLine got = plain_line(text, scan_c_exponent_line);
+        if (got.line_feed < 0) continue;
+        ++taken;
+        const PlainLine quick = plain_line(text);
+        ASSERT_EQ(got.line_feed, quick.line_feed) << text;
+        ASSERT_EQ(bits_of(got.value), bits_of(quick.value)) << text;
+      }
+    }
+  }
+  EXPECT_GT(taken, 150);  // the digits replaced by digits, the letter's case, the signs
+
+  std::mt19937_64 values(2026);
+  char buffer[64];
+  int considered = 0;
+  int quicker = 0;
+  for (int i = 0; i < 100000; ++i) {
+    const float value = std::bit_cast<float>(static_cast<std::uint32_t>(values()));
+    if (!std::isfinite(value) || std::fabs(value) < 1e-15f || std::fabs(value) > 1e28f) continue;
+    ++considered;
+    std::snprintf(buffer, sizeof buffer, i % 3 ? "%e\n" : "%E\n", static_cast<double>(value));
+    const PlainLine got = plain_line(buffer, scan_c_exponent_line);
+    if (got.line_feed < 0) continue;
+    ++quicker;
+    ASSERT_EQ(got.line_feed, static_cast<std::ptrdiff_t>(std::strlen(buffer) - 1)) << buffer;
+    ASSERT_EQ(bits_of(got.value), bits_of(reference_strtof(buffer))) << buffer;
+  }
+  EXPECT_GT(quicker, considered * 99 / 100) << "of " << considered;
 }
 
 TEST(IntegerInput, Forms) {

@@ -625,6 +625,33 @@ PlainLine plain_line(std::string_view text, LineScanner scan_line = scan_plain_l
   return {line_feed - buffer.data(), value};
 }
 
+// Records of 100000 random reals of magnitude from `least` to `greatest`, as
+// a program writes a spectrum with the C library (the formats in turn), read
+// by `scan_line`: every record it takes ends at its line feed and holds the
+// real that strtof reads.
+struct RandomRecords {
+  int considered = 0;
+  int taken = 0;
+};
+RandomRecords read_random_records(std::uint64_t seed, float least, float greatest,
+                                  std::initializer_list<const char*> formats, LineScanner scan_line) {
+  std::mt19937_64 values(seed);
+  RandomRecords records;
+  char buffer[64];
+  for (std::size_t i = 0; i < 100000; ++i) {
+    const float value = std::bit_cast<float>(static_cast<std::uint32_t>(values()));
+    if (!std::isfinite(value) || std::fabs(value) < least || std::fabs(value) > greatest) continue;
+    ++records.considered;
+    std::snprintf(buffer, sizeof buffer, std::data(formats)[i % formats.size()], static_cast<double>(value));
+    const PlainLine got = plain_line(buffer, scan_line);
+    if (got.line_feed < 0) continue;
+    ++records.taken;
+    EXPECT_EQ(got.line_feed, static_cast<std::ptrdiff_t>(std::strlen(buffer) - 1)) << buffer;
+    EXPECT_EQ(bits_of(got.value), bits_of(reference_strtof(buffer))) << buffer;
+  }
+  return records;
+}
+
 TEST(PlainLineInput, TakenFormsReadAsTheFullReader) {
   const char* taken[] = {
       "2.505847e-04\n", "740.330661\n", "-1.5\n",     "+1.5\n",    "1.\n",       ".5\n",
@@ -687,21 +714,8 @@ TEST(PlainLineInput, RandomTextsAgreeWithTheFullReader) {
   EXPECT_GT(taken, 20000);
 
   // The C library's forms of random reals, as a program writes a spectrum.
-  std::mt19937_64 values(12);
-  char buffer[64];
-  int considered = 0;
-  int plain = 0;
-  for (int i = 0; i < 100000; ++i) {
-    const float value = std::bit_cast<float>(static_cast<std::uint32_t>(values()));
-    if (!std::isfinite(value) || std::fabs(value) < 1e-8f || std::fabs(value) > 1e6f) continue;
-    ++considered;
-    std::snprintf(buffer, sizeof buffer, i % 2 ? "%.6e\n" : "%.6f\n", static_cast<double>(value));
-    const PlainLine got = plain_line(buffer);
-    if (got.line_feed < 0) continue;
-    ++plain;
-    ASSERT_EQ(bits_of(got.value), bits_of(reference_strtof(buffer))) << buffer;
-  }
-  EXPECT_GT(plain, considered * 99 / 100) << "of " << considered;
+  const RandomRecords records = read_random_records(12, 1e-8f, 1e6f, {"%.6f\n", "%.6e\n"}, scan_plain_line);
+  EXPECT_GT(records.taken, records.considered * 99 / 100) << "of " << records.considered;
 }
 
 // The quicker route for the C library's "%e" form (six digits after the
@@ -765,22 +779,9 @@ TEST(CExponentLineInput, DisturbedAndRandomRecordsAgreeWithTheQuickRoute) {
   }
   EXPECT_GT(taken, 150);  // the digits replaced by digits, the letter's case, the signs
 
-  std::mt19937_64 values(2026);
-  char buffer[64];
-  int considered = 0;
-  int quicker = 0;
-  for (int i = 0; i < 100000; ++i) {
-    const float value = std::bit_cast<float>(static_cast<std::uint32_t>(values()));
-    if (!std::isfinite(value) || std::fabs(value) < 1e-15f || std::fabs(value) > 1e28f) continue;
-    ++considered;
-    std::snprintf(buffer, sizeof buffer, i % 3 ? "%e\n" : "%E\n", static_cast<double>(value));
-    const PlainLine got = plain_line(buffer, scan_c_exponent_line);
-    if (got.line_feed < 0) continue;
-    ++quicker;
-    ASSERT_EQ(got.line_feed, static_cast<std::ptrdiff_t>(std::strlen(buffer) - 1)) << buffer;
-    ASSERT_EQ(bits_of(got.value), bits_of(reference_strtof(buffer))) << buffer;
-  }
-  EXPECT_GT(quicker, considered * 99 / 100) << "of " << considered;
+  const RandomRecords random =
+      read_random_records(2026, 1e-15f, 1e28f, {"%E\n", "%e\n", "%e\n"}, scan_c_exponent_line);
+  EXPECT_GT(random.taken, random.considered * 99 / 100) << "of " << random.considered;
 }
 
 TEST(IntegerInput, Forms) {

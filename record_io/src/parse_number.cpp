@@ -107,6 +107,19 @@ std::uint64_t clamped_exponent(const char* at, const char* end) {
   return exponent < kExponentClamp ? exponent : kExponentClamp;
 }
 
+// The sign of a number at `p`, passed over: true when it is a minus.
+[[gnu::always_inline]] inline bool take_sign(const char*& p) {
+  const bool negative = *p == '-';
+  p += negative || *p == '+';
+  return negative;
+}
+
+// The power of an exponent's sign and the values of its two digits.
+[[gnu::always_inline]] inline std::int64_t signed_two_digits(char sign, unsigned tens, unsigned units) {
+  const auto magnitude = static_cast<std::int64_t>(tens * 10 + units);
+  return sign == '-' ? -magnitude : magnitude;
+}
+
 // The C library's form of an exponent, a letter, a sign and two digits
 // ("e-04"), in the four bytes at `at`: true, with the power it gives, when
 // they have that form (whether a third digit follows is for the caller to
@@ -116,8 +129,7 @@ std::uint64_t clamped_exponent(const char* at, const char* end) {
   const unsigned units = static_cast<unsigned char>(at[3]) - unsigned{'0'};
   const char sign = at[1];
   if (tens > 9 || units > 9 || (sign != '-' && sign != '+')) return false;
-  const auto magnitude = static_cast<std::int64_t>(tens * 10 + units);
-  exponent = sign == '-' ? -magnitude : magnitude;
+  exponent = signed_two_digits(sign, tens, units);
   return true;
 }
 
@@ -358,8 +370,7 @@ NumberScan scan_real(const char* at, const char* end, std::size_t implied_decima
 
 const char* scan_plain_line(const char* at, float& value) noexcept {
   const char* p = at;
-  const bool negative = *p == '-';
-  p += negative || *p == '+';
+  const bool negative = take_sign(p);
   // The mantissa: the first word holds the digits before the point, the
   // point, and the first digits after it; the point's byte is taken out so
   // that they make one run, as in take_mantissa. A second word holds the
@@ -410,8 +421,7 @@ const char* scan_plain_line(const char* at, float& value) noexcept {
 const char* scan_c_exponent_line(const char* at, float& value) noexcept {
 #if defined(__SSE2__)
   const char* p = at;
-  const bool negative = *p == '-';
-  p += negative || *p == '+';
+  const bool negative = take_sign(p);
   // The 13 bytes of "d.dddddde-dd\n" from p on, each checked at its place
   // at once: a digit where a digit belongs, the point, the letter (either
   // case), the exponent's sign and the line feed where they belong.
@@ -436,8 +446,9 @@ const char* scan_c_exponent_line(const char* at, float& value) noexcept {
   constexpr int kExponentSignAt = 9;  // its two digits follow it
   constexpr int kLineFeedAt = 12;
   const char* const exponent = p + kExponentSignAt;
-  const auto magnitude = static_cast<std::int64_t>((exponent[1] - '0') * 10 + (exponent[2] - '0'));
-  const std::int64_t power = (exponent[0] == '-' ? -magnitude : magnitude) - (kMantissaDigits - 1);
+  const unsigned tens = static_cast<unsigned char>(exponent[1]) - unsigned{'0'};
+  const unsigned units = static_cast<unsigned char>(exponent[2]) - unsigned{'0'};
+  const std::int64_t power = signed_two_digits(exponent[0], tens, units) - (kMantissaDigits - 1);
   float result;
   if (!convert_short(digits, power, negative, result)) return nullptr;
   value = result;

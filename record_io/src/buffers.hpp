@@ -127,18 +127,19 @@ class InputBuffer {
     return begin_record_slowly();
   }
   // Takes, from the cursor on, a run of at most `count` records that lie
-  // whole in the buffer, for as long as `take(first_byte, k)` returns where
-  // the k-th of them ends: its line feed, or null for a record it leaves
-  // untaken, to be read byte by byte. Returns how many were taken.
-  template <typename Take>
+  // whole in the buffer, `kPerTake` at a time, for as long as
+  // `take(first_byte, k)` returns where the k-th to the (k + kPerTake - 1)-th
+  // of them end: the last one's line feed, or null for records it leaves
+  // untaken, to be read otherwise. Returns how many were taken.
+  template <std::size_t kPerTake = 1, typename Take>
   std::size_t take_records_while(std::size_t count, Take take) {
     if (cut_record_pending_) return 0;
     const char* at = data() + begin_;
     const char* const buffer_limit = limit();
     std::size_t taken = 0;
-    for (; taken < count && at != buffer_limit; ++taken) {
+    for (; taken + kPerTake <= count && at != buffer_limit; taken += kPerTake) {
       const char* const line_end = take(at, taken);
-      if (line_end == nullptr || line_end == buffer_limit) break;
+      if (line_end == nullptr || line_end >= buffer_limit) break;  // (a later record may lie past the limit)
       at = line_end + 1;
     }
     begin_ = static_cast<std::size_t>(at - data());

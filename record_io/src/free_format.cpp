@@ -268,9 +268,14 @@ std::size_t read_first_reals(InputBuffer& in, std::span<float> values, BadValueS
   while (k < values.size()) {
     // The usual records of a spectrum, one plain number each and its line
     // end right after it, in runs as long as the buffer holds them: first
-    // those in the C library's form, then those in any plain form (and a
-    // file of another form passes on to them at once).
+    // those in the C library's form, two at a time while both are unsigned,
+    // then one at a time, then those in any plain form (and a file of
+    // another form passes on to them at once).
     std::span<float> rest = values.subspan(k);
+    k += in.take_records_while<2>(rest.size(), [rest](const char* at, std::size_t taken) {
+      return scan_c_exponent_pair(at, &rest[taken]);
+    });
+    rest = values.subspan(k);
     k += in.take_records_while(rest.size(), [rest](const char* at, std::size_t taken) {
       return scan_c_exponent_line(at, rest[taken]);
     });

@@ -126,6 +126,17 @@ const char* scan_plain_line(const char* at, float& value) noexcept;
 //   scan_c_exponent_line("2.505847e-4\n...")   -> null (one exponent digit)
 const char* scan_c_exponent_line(const char* at, float& value) noexcept;
 
+// The bytes of a record of that form without a sign, its line feed included.
+inline constexpr std::size_t kCExponentLineBytes = 13;
+
+// Two records of that form without a sign, one after the other, read at
+// once: both values stored in values[0] and values[1], and the second's line
+// feed returned, when both have the form and are within the short
+// conversion's reach; otherwise null, with nothing stored. It reads 29 bytes
+// from `at` on.
+//   scan_c_exponent_pair("2.505847e-04\n2.503542e-07\n...") -> the second "\n"
+const char* scan_c_exponent_pair(const char* at, float* values) noexcept;
+
 // Reads an optionally signed decimal integer from [at, end): as scan_real,
 // with the range of a 32-bit signed integer.
 //   scan_integer("-12,", ...)        -> end at ",", ok, -12

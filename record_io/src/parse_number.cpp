@@ -10,9 +10,11 @@
 // (scan_c_exponent_line), each byte checked at its place at once; both end
 // in the same short route.
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <charconv>
 #include <cstring>
+#include <limits>
 
 #include "ascii.hpp"
 #include "float_bits.hpp"
@@ -257,18 +259,22 @@ constexpr std::uint64_t kMaxExactMantissa = std::uint64_t{1} << 53;
 // between two reals: no real lies between a value and its nearest double.
 // Those cases, and larger digits or powers, are left to the long route
 // (false).
+// The 29 bits of a double's fraction that a real does not keep: exactly
+// half of them set means the double lies halfway between two reals, and
+// rounding it again could go the wrong way.
+constexpr int kDoubleFractionBits = 52;
+constexpr int kDroppedBits = kDoubleFractionBits - kFloatFractionBits;
+constexpr std::uint64_t kDroppedMask = (std::uint64_t{1} << kDroppedBits) - 1;
+constexpr std::uint64_t kDroppedHalf = std::uint64_t{1} << (kDroppedBits - 1);
+
 [[gnu::always_inline]] inline bool convert_short(std::uint64_t digits, std::int64_t power, bool negative, float& value) {
   if (digits > kMaxExactMantissa || power < -kMaxExactPowerOfTen || power > kMaxExactPowerOfTen) return false;
   // A zero stays a zero; any other value lies between 10^-22 and 2^53 * 10^22
   // (below 2^127): a normal real, which rounding cannot carry to infinity.
   const double scaled = power < 0 ? static_cast<double>(digits) / kExactPowersOfTen[-power]
                                   : static_cast<double>(digits) * kExactPowersOfTen[power];
-  constexpr int kDoubleFractionBits = 52;
   const auto bits = std::bit_cast<std::uint64_t>(scaled);
-  // The 29 bits a real does not keep: exactly half of them set means halfway.
-  constexpr int kDroppedBits = kDoubleFractionBits - kFloatFractionBits;
-  constexpr std::uint64_t kDroppedMask = (std::uint64_t{1} << kDroppedBits) - 1;
-  if ((bits & kDroppedMask) == (std::uint64_t{1} << (kDroppedBits - 1))) return false;
+  if ((bits & kDroppedMask) == kDroppedHalf) return false;
   value = with_sign(static_cast<float>(scaled), negative);
   return true;
 }
@@ -418,14 +424,18 @@ const char* scan_plain_line(const char* at, float& value) noexcept {
   return q;
 }
 
-const char* scan_c_exponent_line(const char* at, float& value) noexcept {
 #if defined(__SSE2__)
-  const char* p = at;
-  const bool negative = take_sign(p);
-  // The 13 bytes of "d.dddddde-dd\n" from p on, each checked at its place
-  // at once: a digit where a digit belongs, the point, the letter (either
-  // case), the exponent's sign and the line feed where they belong.
-  const __m128i text = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+namespace {
+
+// Where the exponent's sign of a record in the C library's form stands.
+constexpr std::size_t kCFormExponentSignAt = 9;  // its two digits follow it
+constexpr int kCFormMantissaDigits = 7;
+
+// Whether the 16 bytes `text` from a record's first digit on begin with the
+// form "d.dddddde-dd\n", each byte checked at its place at once: a digit
+// where a digit belongs (an unsigned minimum), the point, the letter (either
+// case), the exponent's sign and the line feed where they belong.
+[[gnu::always_inline]] inline bool has_c_exponent_form(__m128i text) {
   const __m128i digit_value = _mm_sub_epi8(text, _mm_set1_epi8('0'));
   const __m128i digit = _mm_cmpeq_epi8(_mm_min_epu8(digit_value, _mm_set1_epi8(9)), digit_value);
   constexpr char kCaseBit = 0x20;
@@ -437,25 +447,109 @@ const char* scan_c_exponent_line(const char* at, float& value) noexcept {
   constexpr unsigned kMarkLanes = 0b1'0011'0000'0010;
   const unsigned lanes = (static_cast<unsigned>(_mm_movemask_epi8(digit)) & kDigitLanes) |
                          (static_cast<unsigned>(_mm_movemask_epi8(marks)) & kMarkLanes);
-  if (lanes != (kDigitLanes | kMarkLanes)) return nullptr;
+  return lanes == (kDigitLanes | kMarkLanes);
+}
+
+// The factors that scale a record's seven mantissa digits to its value, for
+// each exponent from "-99" to "+99": the digits times the multiplier, divided
+// by the divisor, one of them 1, so that the result is the short route's one
+// operation. A power of ten beyond the exact ones has a multiplier that is
+// not a number, which marks the record as one to leave.
+struct ExponentScale {
+  double multiplier;
+  double divisor;
+};
+constexpr int kExponentValues = 100;  // two digits
+constexpr std::array<ExponentScale, 2 * kExponentValues> kCFormScales = [] {
+  std::array<ExponentScale, 2 * kExponentValues> scales{};
+  for (int index = 0; index < 2 * kExponentValues; ++index) {
+    const int exponent = index < kExponentValues ? index : -(index - kExponentValues);
+    const int power = exponent - (kCFormMantissaDigits - 1);
+    if (power > kMaxExactPowerOfTen || power < -kMaxExactPowerOfTen)
+      scales[static_cast<std::size_t>(index)] = {std::numeric_limits<double>::quiet_NaN(), 1.0};
+    else if (power >= 0)
+      scales[static_cast<std::size_t>(index)] = {kExactPowersOfTen[power], 1.0};
+    else
+      scales[static_cast<std::size_t>(index)] = {1.0, kExactPowersOfTen[-power]};
+  }
+  return scales;
+}();
+
+// The scale of the exponent whose sign stands at `sign`, its digits checked.
+[[gnu::always_inline]] inline const ExponentScale& c_form_scale(const char* sign) {
+  const unsigned tens = static_cast<unsigned char>(sign[1]) - unsigned{'0'};
+  const unsigned units = static_cast<unsigned char>(sign[2]) - unsigned{'0'};
+  return kCFormScales[(sign[0] == '-' ? kExponentValues : 0) + tens * 10 + units];
+}
+
+}  // namespace
+#endif
+
+const char* scan_c_exponent_line(const char* at, float& value) noexcept {
+#if defined(__SSE2__)
+  const char* p = at;
+  const bool negative = take_sign(p);
+  if (!has_c_exponent_form(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)))) return nullptr;
   // The seven digits of the mantissa, the point's byte taken out of the word.
   const std::uint64_t word = load_word(p);
   const std::uint64_t joined = (word & 0xff) | ((word >> 8) & ~std::uint64_t{0xff});
-  constexpr int kMantissaDigits = 7;
-  const std::uint64_t digits = digits_value(joined, kMantissaDigits);
-  constexpr int kExponentSignAt = 9;  // its two digits follow it
-  constexpr int kLineFeedAt = 12;
-  const char* const exponent = p + kExponentSignAt;
+  const std::uint64_t digits = digits_value(joined, kCFormMantissaDigits);
+  const char* const exponent = p + kCFormExponentSignAt;
   const unsigned tens = static_cast<unsigned char>(exponent[1]) - unsigned{'0'};
   const unsigned units = static_cast<unsigned char>(exponent[2]) - unsigned{'0'};
-  const std::int64_t power = signed_two_digits(exponent[0], tens, units) - (kMantissaDigits - 1);
+  const std::int64_t power = signed_two_digits(exponent[0], tens, units) - (kCFormMantissaDigits - 1);
   float result;
   if (!convert_short(digits, power, negative, result)) return nullptr;
   value = result;
-  return p + kLineFeedAt;
+  return p + kCExponentLineBytes - 1;
 #else
   (void)at;
   (void)value;
+  return nullptr;
+#endif
+}
+
+const char* scan_c_exponent_pair(const char* at, float* values) noexcept {
+#if defined(__SSE2__)
+  const char* const second = at + kCExponentLineBytes;
+  const __m128i first_text = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
+  const __m128i second_text = _mm_loadu_si128(reinterpret_cast<const __m128i*>(second));
+  if (!has_c_exponent_form(first_text) || !has_c_exponent_form(second_text)) return nullptr;
+  // The mantissas of both, "d.dddddd" as the first eight bytes of each: the
+  // digits' values widened to 16 bits, then summed with their weights in
+  // steps, pairs of digits (the point's lane weighs nothing), then a group of
+  // three and a group of four, and the two groups joined.
+  const __m128i ascii_zero = _mm_set1_epi8('0');
+  const __m128i mantissa_bytes =
+      _mm_unpacklo_epi64(_mm_sub_epi8(first_text, ascii_zero), _mm_sub_epi8(second_text, ascii_zero));
+  const __m128i zero = _mm_setzero_si128();
+  const __m128i pair_weights = _mm_setr_epi16(1, 0, 10, 1, 10, 1, 10, 1);
+  const __m128i pairs = _mm_packs_epi32(_mm_madd_epi16(_mm_unpacklo_epi8(mantissa_bytes, zero), pair_weights),
+                                        _mm_madd_epi16(_mm_unpackhi_epi8(mantissa_bytes, zero), pair_weights));
+  // [first's three leading digits, its four last, second's three, its four]
+  const __m128i groups = _mm_madd_epi16(pairs, _mm_setr_epi16(100, 1, 100, 1, 100, 1, 100, 1));
+  constexpr int kLastGroupScale = 10000;
+  const __m128i mantissas =
+      _mm_add_epi64(_mm_mul_epu32(groups, _mm_set1_epi32(kLastGroupScale)), _mm_srli_epi64(groups, 32));
+  const __m128d digits = _mm_cvtepi32_pd(_mm_shuffle_epi32(mantissas, _MM_SHUFFLE(3, 1, 2, 0)));
+  // Each scaled by its power of ten in the short route's one operation.
+  const ExponentScale& first_scale = c_form_scale(at + kCFormExponentSignAt);
+  const ExponentScale& second_scale = c_form_scale(second + kCFormExponentSignAt);
+  const __m128d scaled = _mm_div_pd(_mm_mul_pd(digits, _mm_setr_pd(first_scale.multiplier, second_scale.multiplier)),
+                                    _mm_setr_pd(first_scale.divisor, second_scale.divisor));
+  // Left to the single route: a power of ten beyond the exact ones (not a
+  // number), or a double halfway between two reals (the 29 bits a real does
+  // not keep hold exactly half).
+  const __m128i dropped = _mm_and_si128(_mm_castpd_si128(scaled), _mm_set1_epi64x(std::int64_t{kDroppedMask}));
+  const __m128i halves_equal = _mm_cmpeq_epi32(dropped, _mm_set1_epi64x(std::int64_t{kDroppedHalf}));
+  const __m128i halfway = _mm_and_si128(halves_equal, _mm_shuffle_epi32(halves_equal, _MM_SHUFFLE(2, 3, 0, 1)));
+  if ((_mm_movemask_pd(_mm_castsi128_pd(halfway)) | _mm_movemask_pd(_mm_cmpunord_pd(scaled, scaled))) != 0)
+    return nullptr;
+  _mm_storel_epi64(reinterpret_cast<__m128i*>(values), _mm_castps_si128(_mm_cvtpd_ps(scaled)));
+  return second + kCExponentLineBytes - 1;
+#else
+  (void)at;
+  (void)values;
   return nullptr;
 #endif
 }

@@ -10,7 +10,9 @@
 // form that a spectrum may hold, [-]d.dddddde(+|-)dd and its line feed (the
 // sign, the seven digits and the exponent from -99 to +99, 3.98e9 records):
 // the quicker route for that form reads each as the C library's strtof does,
-// or leaves it exactly when the quick route leaves it too.
+// or leaves it exactly when the quick route leaves it too; and each unsigned
+// one, read twice in a row as a pair, is taken exactly when it is taken
+// alone, with the same value.
 // For an F field, two kinds of values have an outcome that a simple argument
 // settles without printf, and are checked against it instead:
 // - a value of magnitude 10^(w-d-1) or more (10^(w-d-2) when negative) has
@@ -46,10 +48,12 @@ namespace {
 
 using record_io::detail::format_fixed;
 using record_io::detail::format_free_real;
+using record_io::detail::kCExponentLineBytes;
 using record_io::detail::kFreeRealSpill;
 using record_io::detail::kFreeRealWidth;
 using record_io::detail::parse_real;
 using record_io::detail::scan_c_exponent_line;
+using record_io::detail::scan_c_exponent_pair;
 using record_io::detail::scan_plain_line;
 using record_io::detail::ParseStatus;
 using toolkit_test::reference_fixed;
@@ -94,6 +98,8 @@ struct Counts {
   std::uint64_t c_form_records = 0;
   std::uint64_t c_form_left = 0;  // left to the quick route
   std::uint64_t c_form_mismatches = 0;
+  std::uint64_t c_form_pairs = 0;  // unsigned records read twice in a row as a pair
+  std::uint64_t c_form_pairs_taken = 0;
   std::array<FixedCounts, kFixedForms.size()> fixed{};
 
   void add(const Counts& other) {
@@ -107,6 +113,8 @@ struct Counts {
     c_form_records += other.c_form_records;
     c_form_left += other.c_form_left;
     c_form_mismatches += other.c_form_mismatches;
+    c_form_pairs += other.c_form_pairs;
+    c_form_pairs_taken += other.c_form_pairs_taken;
     for (std::size_t i = 0; i < fixed.size(); ++i) {
       fixed[i].by_printf += other.fixed[i].by_printf;
       fixed[i].asterisks_by_magnitude += other.fixed[i].asterisks_by_magnitude;
@@ -171,6 +179,27 @@ void check_c_form(std::uint32_t index, Counts& counts) {
   float quicker = 0.0f;
   float quick = 0.0f;
   const char* const taken = scan_c_exponent_line(record, quicker);
+  if (index % 2 == 0) {
+    // The record twice in a row, read as a pair: taken exactly when the
+    // single route takes it, with its value twice.
+    ++counts.c_form_pairs;
+    char pair[64];
+    std::memset(pair, ' ', sizeof pair);
+    std::memcpy(pair, record, kCExponentLineBytes);
+    std::memcpy(pair + kCExponentLineBytes, record, kCExponentLineBytes);
+    float values[2] = {0.0f, 0.0f};
+    const char* const pair_end = scan_c_exponent_pair(pair, values);
+    const bool agree = pair_end == nullptr
+                           ? taken == nullptr
+                           : taken != nullptr && pair_end == pair + 2 * kCExponentLineBytes - 1 &&
+                                 std::bit_cast<std::uint32_t>(values[0]) == std::bit_cast<std::uint32_t>(quicker) &&
+                                 std::bit_cast<std::uint32_t>(values[1]) == std::bit_cast<std::uint32_t>(quicker);
+    if (pair_end != nullptr) ++counts.c_form_pairs_taken;
+    if (!agree) {
+      ++counts.c_form_mismatches;
+      report(index, "C library's form read as a pair", pair_end == nullptr ? "left" : "taken otherwise", text);
+    }
+  }
   if (taken == nullptr) {
     ++counts.c_form_left;
     if (scan_plain_line(record, quick) != nullptr) {
@@ -376,6 +405,10 @@ int main(int argc, char** argv) {
       "quick route leaves them); %llu mismatches\n",
       n(totals.c_form_records), n(totals.c_form_records - totals.c_form_left - totals.c_form_mismatches),
       n(totals.c_form_left), n(totals.c_form_mismatches));
+  std::printf(
+      "C library's form read two records at a time: %llu unsigned records as pairs, %llu taken, as the single "
+      "route takes them\n",
+      n(totals.c_form_pairs), n(totals.c_form_pairs_taken));
   for (std::size_t i = 0; i < kFixedForms.size(); ++i) {
     const FixedForm& form = kFixedForms[i];
     const FixedCounts& c = totals.fixed[i];

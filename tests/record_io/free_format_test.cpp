@@ -312,10 +312,11 @@ TEST(FreeInput, SignedIntegers) {
 }
 
 // A spectrum's amplitudes read all at once take the quick route record after
-// record, and fall back to the byte-by-byte reader for every other form:
-// the values, and where the file stands afterwards, are those of reading one
-// record at a time. The file is on disk and longer than the read buffer, so
-// that records are cut by its end.
+// record (two at a time in runs of the C library's form), and fall back to
+// the byte-by-byte reader for every other form: the values, and where the
+// file stands afterwards, are those of reading one record at a time. The
+// file is on disk and longer than the read buffer, so that records and pairs
+// of records are cut by its end.
 TEST(FreeInput, ReadingEachRecordAgreesWithOneAtATime) {
   const char* forms[] = {
       "2.505847e-04\n", "740.330661\n",  "-1.5\n",        "1e5\n",           "  3.25\n",
@@ -326,7 +327,16 @@ TEST(FreeInput, ReadingEachRecordAgreesWithOneAtATime) {
   std::mt19937 random(5);
   std::string text;
   std::size_t count = 0;
+  // Runs of the C library's form, some with a record the pairs leave (a
+  // halfway double, a power of ten beyond the exact ones, a sign).
+  const char* run_forms[] = {"2.505847e-04\n", "9.999999E+28\n", "1.000000e-16\n", "0.000000e+00\n",
+                             "3.355445e+07\n", "1.000000e+29\n", "-2.505847e-04\n"};
   while (text.size() < 300000) {
+    if (random() % 8 == 0) {
+      for (auto run = 1 + random() % 40; run > 0; --run, ++count)
+        text += run_forms[random() % 16 < 12 ? 0 : 1 + random() % (std::size(run_forms) - 1)];
+      continue;
+    }
     text += forms[random() % std::size(forms)];
     ++count;
   }

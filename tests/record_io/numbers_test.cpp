@@ -784,6 +784,90 @@ TEST(CExponentLineInput, DisturbedAndRandomRecordsAgreeWithTheQuickRoute) {
   EXPECT_GT(random.taken, random.considered * 99 / 100) << "of " << random.considered;
 }
 
+// The same form two records at a time: a pair is taken when each of its
+// records is taken one at a time and neither has a sign, with the values
+// the single route gives and the second record's line feed; otherwise
+// nothing is stored. Every pair of the records above (those taken, those
+// left, and each with a byte replaced), then pairs of random reals as the
+// full reader reads them.
+struct PairLines {
+  std::ptrdiff_t line_feed;  // of the second record; -1 when the pair is left
+  float first;
+  float second;
+};
+PairLines pair_lines(std::string_view first, std::string_view second) {
+  std::string buffer(first);
+  buffer += second;
+  buffer.append(32, ' ');
+  float values[3] = {kUnset, kUnset, kUnset};
+  const char* const line_feed = scan_c_exponent_pair(buffer.data(), values);
+  EXPECT_EQ(bits_of(values[2]), bits_of(kUnset)) << first << second << ": a third value stored";
+  if (line_feed == nullptr) {
+    EXPECT_EQ(bits_of(values[0]), bits_of(kUnset)) << first << second << ": a pair left sets nothing";
+    EXPECT_EQ(bits_of(values[1]), bits_of(kUnset)) << first << second << ": a pair left sets nothing";
+    return {-1, values[0], values[1]};
+  }
+  EXPECT_EQ(*line_feed, '\n') << first << second;
+  return {line_feed - buffer.data(), values[0], values[1]};
+}
+
+TEST(CExponentPairInput, TakesTwoRecordsAsTheSingleRouteDoes) {
+  std::vector<std::string> records = {"2.505847e-04\n", "-7.403307E+02\n", "+1.000000e+00\n",  "0.000000e+00\n",
+                                      "9.999999e+28\n", "1.000000e-16\n",  "5.000001e-01\n",   "1.677722e+07\n",
+                                      "2.50585e-04\n",  "2.5058470e-04\n", "25.05847e-04\n",   "2.505847e-4\n",
+                                      "2.505847e04\n",  "2.505847e-04 \n", "2.505847e-04\r\n", "1.000000e-17\n",
+                                      "1.000000e+29\n", "3.355445e+07\n",  "7.000000E-05\n"};
+  const std::string_view replacements = "0.eE+- \n-x";
+  for (const std::string_view record : {"2.505847e-04\n", "9.000001E+13\n"}) {
+    for (std::size_t at = 0; at < record.size(); ++at) {
+      for (const char replacement : replacements) {
+        std::string text(record);
+        text[at] = replacement;
+        records.push_back(text);
+      }
+    }
+  }
+  int taken = 0;
+  for (const std::string& first : records) {
+    const PlainLine first_alone = plain_line(first, scan_c_exponent_line);
+    for (const std::string& second : records) {
+      const PlainLine second_alone = plain_line(second, scan_c_exponent_line);
+      const bool unsigned_pair = first.size() == 13 && second.size() == 13;
+      const bool expected = first_alone.line_feed == 12 && second_alone.line_feed == 12 && unsigned_pair;
+      const PairLines got = pair_lines(first, second);
+      ASSERT_EQ(got.line_feed >= 0, expected) << first << second;
+      if (!expected) continue;
+      ++taken;
+      ASSERT_EQ(got.line_feed, 25) << first << second;
+      ASSERT_EQ(bits_of(got.first), bits_of(first_alone.value)) << first << second;
+      ASSERT_EQ(bits_of(got.second), bits_of(second_alone.value)) << first << second;
+    }
+  }
+  EXPECT_GT(taken, 1400);
+
+  std::mt19937_64 random(2027);
+  char first[32];
+  char second[32];
+  int considered = 0;
+  taken = 0;
+  while (considered < 50000) {
+    const auto value = [&random] { return std::fabs(std::bit_cast<float>(static_cast<std::uint32_t>(random()))); };
+    const float a = value();
+    const float b = value();
+    if (!(a >= 1e-15f && a <= 1e28f && b >= 1e-15f && b <= 1e28f)) continue;
+    ++considered;
+    std::snprintf(first, sizeof first, considered % 2 == 0 ? "%e\n" : "%E\n", static_cast<double>(a));
+    std::snprintf(second, sizeof second, "%e\n", static_cast<double>(b));
+    const PairLines got = pair_lines(first, second);
+    if (got.line_feed < 0) continue;
+    ++taken;
+    ASSERT_EQ(got.line_feed, 25) << first << second;
+    ASSERT_EQ(bits_of(got.first), bits_of(reference_strtof(first))) << first;
+    ASSERT_EQ(bits_of(got.second), bits_of(reference_strtof(second))) << second;
+  }
+  EXPECT_GT(taken, considered * 96 / 100) << "of " << considered;
+}
+
 TEST(IntegerInput, Forms) {
   const std::pair<const char*, std::int32_t> accepted[] = {
       {"0", 0}, {"7", 7}, {"+7", 7}, {"-12", -12}, {"0042", 42}, {"2147483647", INT32_MAX}, {"-2147483648", INT32_MIN},

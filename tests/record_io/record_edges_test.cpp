@@ -46,6 +46,26 @@ TEST(RecordEdges, FreeReadOfEmptyTextFromMemory) {
   EXPECT_EQ(detail::read_free_values(InputBuffer::of(again), {}).read.status, ReadStatus::end_of_input);
 }
 
+// Records taken two at a time: a pair whose last line end would lie past
+// the buffer's limit (its first record cut by the limit, the second in the
+// bytes after it, which are no part of the file) is not taken, and the
+// records before it stay taken.
+TEST(RecordEdges, PairsOfRecordsStopAtTheLimit) {
+  InputFile file = InputBuffer::from_text("spectrum", "1\n2\n3\n");
+  InputBuffer& buffer = InputBuffer::of(file);
+  std::vector<std::size_t> asked;
+  const std::size_t taken = buffer.take_records_while<2>(4, [&asked](const char* at, std::size_t k) -> const char* {
+    asked.push_back(k);
+    return at + 3;  // "1\n2\n": the second line feed; for "3\n", one byte past the limit
+  });
+  EXPECT_EQ(taken, 2u);
+  EXPECT_EQ(asked, (std::vector<std::size_t>{0, 2}));
+  EXPECT_EQ(file.line_number(), 2);
+  float third = 0.0f;
+  EXPECT_EQ(read_free(file, {third}).status, ReadStatus::record);
+  EXPECT_EQ(third, 3.0f);
+}
+
 // A record of no bytes, given as a default string view (no storage at all),
 // and fields that lie wholly beyond the end of a short record: blanks, 0, 0.0.
 TEST(RecordEdges, FieldsBeyondTheRecordEnd) {

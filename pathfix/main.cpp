@@ -85,26 +85,31 @@ int main(int argc, char** argv) {
   // rounding of every addition before them.
   //
   // The samples are corrected a block at a time, each step of the formula
-  // over the whole block before the next: the power, the division and the
-  // exponential of neighbouring samples then proceed side by side in the
-  // processor instead of each waiting for the one before. Every sample's own
-  // operations are the same, in the same order.
+  // over the whole block before the next: the frequencies, the powers, the
+  // exponents of the attenuation term, their exponentials, the corrected
+  // amplitudes. The steps without a call then run four samples to an
+  // instruction, and the calls follow one another with nothing between them.
+  // Every sample's own operations are the same, in the same order.
   float f = 0.0f;  // the frequency of the sample, hertz
   for (std::size_t first = 0; first < samples; first += kBlockSamples) {
     const std::size_t count = std::min(kBlockSamples, samples - first);
-    std::array<float, kBlockSamples> exponent;  // of the attenuation term
-    std::array<float, kBlockSamples> divisor;   // Q(f) * beta
+    const std::span<float> block = std::span(amplitude).subspan(first, count);
+    std::array<float, kBlockSamples> frequency;
+    std::array<float, kBlockSamples> power;     // f^1.01
+    std::array<float, kBlockSamples> exponent;  // of the attenuation term, then its exponential
     for (std::size_t i = 0; i < count; ++i) {
       f = step + f;
-      const float power = powf(f, kQExponent);
-      const float quality = kQCoefficient * power;
-      exponent[i] = (f * kPi) * path_length;
-      divisor[i] = quality * kShearVelocity;
+      frequency[i] = f;
     }
-    for (std::size_t i = 0; i < count; ++i) exponent[i] = exponent[i] / divisor[i];
+    for (std::size_t i = 0; i < count; ++i) power[i] = powf(frequency[i], kQExponent);
     for (std::size_t i = 0; i < count; ++i) {
-      const float spread = amplitude[first + i] * path_length;
-      amplitude[first + i] = expf(exponent[i]) * spread;
+      const float quality = kQCoefficient * power[i];
+      exponent[i] = ((frequency[i] * kPi) * path_length) / (quality * kShearVelocity);
+    }
+    for (std::size_t i = 0; i < count; ++i) exponent[i] = expf(exponent[i]);
+    for (std::size_t i = 0; i < count; ++i) {
+      const float spread = block[i] * path_length;
+      block[i] = exponent[i] * spread;
     }
   }
   // The first frequency is the step added to a frequency of zero when at

@@ -220,6 +220,20 @@ template <typename Scale>
   write_free_form(out, negative, nine_digits(decimal_exponent_estimate(bits), scale));
 }
 
+#if defined(__SSE2__) && defined(__x86_64__)
+// The short route's scaling by double precision where that is exact: a
+// real's magnitude, m * 2^q with m below 2^24, times 10^p = 5^p * 2^p is m *
+// 5^p times a power of two, and for p up to 12 that product has at most 52
+// significant bits: the double is the exact value. Converting it to an
+// integer then rounds half to even (the processor's rounding, which the
+// toolkit never changes): round(v * 10^p), as scale_and_round_short gives it.
+constexpr int kMaxExactDoubleScale = 12;
+static_assert((std::uint64_t{1} << (kFloatFractionBits + 1)) * kShortPowersOfFive[kMaxExactDoubleScale] <=
+              std::uint64_t{1} << 53);
+constexpr double kExactDoublePowersOfTen[kMaxExactDoubleScale + 1] = {1e0, 1e1, 1e2, 1e3, 1e4,  1e5,  1e6,
+                                                                      1e7, 1e8, 1e9, 1e10, 1e11, 1e12};
+#endif
+
 // Whether the short route takes the real with these bits: a finite nonzero
 // value whose scalings by 10^(8 - e) and by one power less are both within
 // scale_and_round_short's reach.
@@ -268,7 +282,15 @@ void format_free_real(char* out, float value) noexcept {
   const BinaryValue binary = decompose(bits);
   const int estimate = decimal_exponent_estimate(bits);
   std::memcpy(out, kSixteenBlanks, kFreeRealWidth);
+#if defined(__SSE2__) && defined(__x86_64__)
+  const double magnitude = static_cast<double>(std::bit_cast<float>(bits & kFloatMagnitudeMask));
+  const auto scale = [binary, magnitude](int p) -> std::uint64_t {
+    if (p > kMaxExactDoubleScale) return scale_and_round_short(binary, p);
+    return static_cast<std::uint64_t>(_mm_cvtsd_si64(_mm_set_sd(magnitude * kExactDoublePowersOfTen[p])));
+  };
+#else
   const auto scale = [binary](int p) { return scale_and_round_short(binary, p); };
+#endif
   write_free_form(out, is_negative(bits), nine_digits(estimate, scale));
 }
 

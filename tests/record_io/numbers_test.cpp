@@ -210,6 +210,23 @@ TEST(FreeRealOutput, ExponentForm) {
   EXPECT_EQ(free_real(std::numeric_limits<float>::min()), "  1.17549435E-38");
 }
 
+// Reals whose nine digits a product rounded to double precision would get
+// wrong: the exact value lies within the double's last place of a tie, and
+// only the exact scaling rounds it the right way.
+TEST(FreeRealOutput, ScalingsBeyondTheExactDoubles) {
+  const std::pair<std::uint32_t, const char*> cases[] = {
+      {0x3480428a, "  2.38902715E-07"},  // 2.389027145e-07
+      {0x36448c6f, "  2.92880191E-06"},  // 2.928801905e-06
+      {0x383cc043, "  4.50017505E-05"},  // 4.500175055e-05
+      {0x38c33fbd, "  9.31019677E-05"},  // 9.310196765e-05
+  };
+  for (const auto& [bits, expected] : cases) {
+    const float value = std::bit_cast<float>(bits);
+    EXPECT_EQ(free_real(value), expected) << bits;
+    EXPECT_EQ(free_real(value), reference_free_real(value)) << bits;
+  }
+}
+
 // The two ways to the eight digits agree on every value below 10^8, and the
 // word's way gives the digits themselves.
 TEST(FreeRealOutput, EightDigitsBothWays) {

@@ -38,6 +38,7 @@ struct Data {
   std::vector<std::string> real_texts;
   std::vector<std::string> amplitude_texts;
   std::vector<std::string> amplitude_records;  // the same with their line feed and readable bytes after it
+  std::vector<std::string> amplitude_pairs;    // each record and the next, and readable bytes after them
   std::vector<std::string> integer_texts;
   Data() {
     std::uint32_t state = 20261208;
@@ -62,6 +63,9 @@ struct Data {
       amplitude_texts.emplace_back(amplitude);
       amplitude_records.push_back(amplitude_texts.back() + "\n" + std::string(32, ' '));
     }
+    for (std::size_t i = 0; i < kValues; ++i)
+      amplitude_pairs.push_back(amplitude_texts[i] + "\n" + amplitude_texts[(i + 1) % kValues] + "\n" +
+                                std::string(32, ' '));
   }
 };
 
@@ -167,6 +171,28 @@ void AmplitudeRecord_c_library(benchmark::State& state) {
   }
 }
 
+// Two such records read at once, as the reader takes runs of them
+// (scan_c_exponent_pair); the C library reads them one after the other.
+void AmplitudeRecordPair_record_io(benchmark::State& state) {
+  float values[2] = {};
+  std::size_t i = 0;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(detail::scan_c_exponent_pair(data().amplitude_pairs[i++ % kValues].data(), values));
+    benchmark::DoNotOptimize(values);
+  }
+}
+void AmplitudeRecordPair_c_library(benchmark::State& state) {
+  float values[2] = {};
+  std::size_t i = 0;
+  for (auto _ : state) {
+    char* end = nullptr;
+    values[0] = std::strtof(data().amplitude_pairs[i++ % kValues].c_str(), &end);
+    values[1] = std::strtof(end + 1, &end);
+    benchmark::DoNotOptimize(values);
+    benchmark::DoNotOptimize(*end == '\n');
+  }
+}
+
 void IntegerInput_record_io(benchmark::State& state) {
   std::int32_t value = 0;
   std::size_t i = 0;
@@ -253,6 +279,8 @@ BENCHMARK(AmplitudeRecord_record_io<detail::scan_plain_line>)->Name("AmplitudeRe
 BENCHMARK(AmplitudeRecord_c_library);
 BENCHMARK(AmplitudeRecord_record_io<detail::scan_c_exponent_line>)->Name("AmplitudeRecordCForm_record_io");
 BENCHMARK(AmplitudeRecord_c_library)->Name("AmplitudeRecordCForm_c_library");
+BENCHMARK(AmplitudeRecordPair_record_io);
+BENCHMARK(AmplitudeRecordPair_c_library);
 BENCHMARK(IntegerInput_record_io);
 BENCHMARK(IntegerInput_c_library);
 BENCHMARK(RecordCopy_record_io);

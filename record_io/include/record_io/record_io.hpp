@@ -218,7 +218,7 @@ struct ProgramDescription {
 // floating-point exception flags, so that the note at the end speaks of this
 // run only. When the only argument is --help or -h, the usage goes to
 // standard output; when it is --version, the program's name and the
-// toolkit's version ("pickpair (seismic-toolkit) 1.1.2"); either way the run
+// toolkit's version ("pickpair (seismic-toolkit) 1.1.3"); either way the run
 // then ends with kExitSuccess, no file opened, created or changed. Any other
 // command line is ignored.
 void begin_run(const ProgramDescription& program, int argc, const char* const* argv);

@@ -230,8 +230,7 @@ template <typename Scale>
 constexpr int kMaxExactDoubleScale = 12;
 static_assert((std::uint64_t{1} << (kFloatFractionBits + 1)) * kShortPowersOfFive[kMaxExactDoubleScale] <=
               std::uint64_t{1} << 53);
-constexpr double kExactDoublePowersOfTen[kMaxExactDoubleScale + 1] = {1e0, 1e1, 1e2, 1e3, 1e4,  1e5,  1e6,
-                                                                      1e7, 1e8, 1e9, 1e10, 1e11, 1e12};
+static_assert(kMaxExactDoubleScale <= kMaxExactPowerOfTen);
 #endif
 
 // Whether the short route takes the real with these bits: a finite nonzero
@@ -286,7 +285,7 @@ void format_free_real(char* out, float value) noexcept {
   const double magnitude = static_cast<double>(std::bit_cast<float>(bits & kFloatMagnitudeMask));
   const auto scale = [binary, magnitude](int p) -> std::uint64_t {
     if (p > kMaxExactDoubleScale) return scale_and_round_short(binary, p);
-    return static_cast<std::uint64_t>(_mm_cvtsd_si64(_mm_set_sd(magnitude * kExactDoublePowersOfTen[p])));
+    return static_cast<std::uint64_t>(_mm_cvtsd_si64(_mm_set_sd(magnitude * kExactPowersOfTen[p])));
   };
 #else
   const auto scale = [binary](int p) { return scale_and_round_short(binary, p); };

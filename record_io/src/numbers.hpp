@@ -126,6 +126,12 @@ const char* scan_plain_line(const char* at, float& value) noexcept;
 //   scan_c_exponent_line("2.505847e-4\n...")   -> null (one exponent digit)
 const char* scan_c_exponent_line(const char* at, float& value) noexcept;
 
+// Powers of ten that double precision holds exactly.
+inline constexpr double kExactPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                               1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                               1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+inline constexpr int kMaxExactPowerOfTen = 22;
+
 // The bytes of a record of that form without a sign, its line feed included.
 inline constexpr std::size_t kCExponentLineBytes = 13;
 

@@ -246,10 +246,6 @@ std::uint64_t clamped_exponent(const char* at, const char* end) {
 
 float with_sign(float magnitude, bool negative) { return negative ? -magnitude : magnitude; }
 
-// Powers of ten that double precision holds exactly.
-constexpr double kExactPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
-                                        1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-constexpr int kMaxExactPowerOfTen = 22;
 constexpr std::uint64_t kMaxExactMantissa = std::uint64_t{1} << 53;
 
 // The short route: digits w (exact in a double up to 2^53) and a power q of
@@ -483,10 +479,8 @@ constexpr std::array<ExponentScale, 2 * kExponentValues> kCFormScales = [] {
 }
 
 }  // namespace
-#endif
 
 const char* scan_c_exponent_line(const char* at, float& value) noexcept {
-#if defined(__SSE2__)
   const char* p = at;
   const bool negative = take_sign(p);
   if (!has_c_exponent_form(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)))) return nullptr;
@@ -502,15 +496,9 @@ const char* scan_c_exponent_line(const char* at, float& value) noexcept {
   if (!convert_short(digits, power, negative, result)) return nullptr;
   value = result;
   return p + kCExponentLineBytes - 1;
-#else
-  (void)at;
-  (void)value;
-  return nullptr;
-#endif
 }
 
 const char* scan_c_exponent_pair(const char* at, float* values) noexcept {
-#if defined(__SSE2__)
   const char* const second = at + kCExponentLineBytes;
   const __m128i first_text = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
   const __m128i second_text = _mm_loadu_si128(reinterpret_cast<const __m128i*>(second));
@@ -547,12 +535,13 @@ const char* scan_c_exponent_pair(const char* at, float* values) noexcept {
     return nullptr;
   _mm_storel_epi64(reinterpret_cast<__m128i*>(values), _mm_castps_si128(_mm_cvtpd_ps(scaled)));
   return second + kCExponentLineBytes - 1;
-#else
-  (void)at;
-  (void)values;
-  return nullptr;
-#endif
 }
+
+#else
+// Without 16-byte vectors every record goes by the quick route.
+const char* scan_c_exponent_line(const char*, float&) noexcept { return nullptr; }
+const char* scan_c_exponent_pair(const char*, float*) noexcept { return nullptr; }
+#endif
 
 NumberScan scan_integer(const char* at, const char* end, std::int32_t& value) noexcept {
   const char* p = at;
